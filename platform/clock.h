@@ -1,0 +1,35 @@
+// Local times of files and of now, and the user's locale's texts for them.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace platform {
+
+// A local date and time to the second.
+struct LocalDateTime {
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+  bool operator==(const LocalDateTime&) const = default;
+};
+
+LocalDateTime Now();
+
+// Last-write time of a file, in local time, at MS-DOS resolution (GetFileAttributesExW,
+// FileTimeToLocalFileTime, FileTimeToDosDateTime: even seconds, years 1980 to 2107).
+// nullopt when the file cannot be examined.
+std::optional<LocalDateTime> FileDosLocalTime(const std::wstring& path);
+
+// Sets a file's last-write time from a local time (tests set dates explicitly with it).
+bool SetFileLocalTime(const std::wstring& path, const LocalDateTime& when);
+
+// The locale's default date-time text: short date, then a blank and the long time unless the
+// time is exactly 00:00:00.
+std::wstring FormatDefaultDateTime(const LocalDateTime& when);
+// The reverse of FormatDefaultDateTime; nullopt when the text is not of that form.
+std::optional<LocalDateTime> ParseDefaultDateTime(const std::wstring& text);
+
+// "dd/mm/yyyy hh:mm:ss" with the locale's date and time separators.
+std::wstring FormatStartTime(const LocalDateTime& when);
+
+}  // namespace platform

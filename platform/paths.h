@@ -1,0 +1,22 @@
+// Path conventions of the build's operating system, and the running executable's path.
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+// The separator that the system's rules call "backslash": '\' on Windows, '/' elsewhere.
+#ifdef _WIN32
+inline constexpr wchar_t kSeparator = L'\\';
+#else
+inline constexpr wchar_t kSeparator = L'/';
+#endif
+
+// Full path of the running executable (GetModuleFileNameW of the main module).
+std::wstring ExecutablePath();
+
+// Tests stand the program in another folder by naming the executable path it should
+// report; an empty text restores the real one. Never called by the program itself.
+void OverrideExecutablePathForTesting(const std::wstring& path);
+
+}  // namespace platform

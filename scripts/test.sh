@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Installs what is needed, then builds and runs every test: the native build, the same tests
+# under AddressSanitizer and UndefinedBehaviorSanitizer, and the Windows builds under Wine.
+# Build folders: build/native, build/sanitize, build/windows (the 32-bit product) and
+# build/wine64 (the same program for 64-bit Windows).
+#
+# Wine runs 32-bit programs only where the kernel executes 32-bit code; some kernels have
+# that switched off (ia32_emulation). There the 32-bit product is built and checked at
+# compile time, and the Windows tests run on the 64-bit build under wine64.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh || exit 1
+
+jobs=$(nproc)
+failed=()
+passed=()
+
+run_build() {  # name, run-tests (yes/no), cmake arguments...
+  local name=$1 run_tests=$2; shift 2
+  local dir=build/$name
+  echo "=== $name: configure and build"
+  if ! cmake -S . -B "$dir" -G Ninja "$@" >"$dir.configure.log" 2>&1; then
+    cat "$dir.configure.log"; failed+=("$name (configure)"); return
+  fi
+  if ! cmake --build "$dir" -j "$jobs" >"$dir.build.log" 2>&1; then
+    tail -n 60 "$dir.build.log"; failed+=("$name (build)"); return
+  fi
+  if [ "$run_tests" != yes ]; then
+    echo "=== $name: built; its tests cannot run on this machine"; passed+=("$name (built)"); return
+  fi
+  echo "=== $name: tests"
+  if ctest --test-dir "$dir" --output-on-failure --timeout 900; then
+    passed+=("$name")
+  else
+    failed+=("$name (tests)")
+  fi
+}
+
+mkdir -p build
+if /usr/lib/wine/wine --version >/dev/null 2>&1; then wine32=yes; else wine32=no; fi
+run_build native yes -DCMAKE_BUILD_TYPE=RelWithDebInfo
+run_build sanitize yes -DCMAKE_BUILD_TYPE=Debug -DVIRAZUZOR_SANITIZE=ON
+run_build windows $wine32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release
+if [ $wine32 = no ]; then
+  run_build wine64 yes -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=Release
+fi
+# Wine's servers outlive their programs; end them with the run.
+for prefix in build/*/wineprefix-*; do WINEPREFIX=$PWD/$prefix wineserver -k 2>/dev/null || true; done
+
+echo
+echo "builds passed: ${passed[*]:-none}"
+[ ${#failed[@]} -eq 0 ] || echo "builds failed: ${failed[*]}"
+echo "${#passed[@]} passed, ${#failed[@]} failed"
+[ ${#failed[@]} -eq 0 ]

@@ -1,0 +1,5 @@
+#include <gtest/gtest.h>
+
+#include "app/application.h"
+
+TEST(Application, HasItsTitle) { EXPECT_EQ(kApplicationTitle, L"vandrel Virazuzor"); }

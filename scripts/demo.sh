@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs what is needed, builds the headless supervisor, lays out a demo installation in
+# ./demo (an embedded Firebird database, no server) and runs the supervisor in the foreground.
+# Ctrl+C acts as the menu entry "&Sair".
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+root=$PWD
+build=$root/build/native
+echo "Building in $build ..."
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" -j "$(nproc)" >/dev/null
+
+demo=$root/demo
+bash scripts/lay-out-installation.sh "$build" "$demo" >/dev/null
+
+cat <<TXT
+
+Demo installation: $demo
+  Sistema/   the supervisor, the ERP ini and the companion stand-ins
+  Dados/     the server ini, ZELTRAN.FDB (embedded) and Virazuzor.txt
+  Update/    the updater stand-in and the published copy of the supervisor
+
+Try, from another terminal:
+  echo DESCONECTAR > $demo/Dados/Virazuzor.txt    # next tick closes the connection
+  echo CONECTAR    > $demo/Dados/Virazuzor.txt    # next tick reconnects
+  touch $demo/Dados/vandrelMonitorEmail.stop        # ends the e-mail monitor; it is started again
+  $demo/Sistema/vandrelVirazuzor                    # a second copy: notice, then it ends
+  touch -d '2030-01-01' $demo/Update/vandrelVirazuzor; echo ATUALIZAR > $demo/Dados/Virazuzor.txt
+                                                    # update: the updater is launched, the supervisor ends
+Ctrl+C ends the supervisor ("&Sair").
+
+TXT
+cd "$demo/Sistema"
+exec ./vandrelVirazuzor

@@ -1,0 +1,61 @@
+#include "update/update_paths.h"
+
+#include "platform/paths.h"
+
+std::wstring sExeName;
+std::wstring sUpdateFolder;
+std::wstring sUpdateFolderArg;
+std::wstring sExeFolder;
+std::wstring sExeFolderArg;
+
+namespace {
+
+// The folder of a full path without its trailing separator; a root keeps its separator
+// ("C:\" stays "C:\", "/" stays "/").
+std::wstring FolderOf(const std::wstring& fullPath) {
+  std::size_t cut = fullPath.rfind(platform::kSeparator);
+  if (cut == std::wstring::npos) return {};
+  std::wstring folder = fullPath.substr(0, cut);
+  if (folder.empty() || folder.back() == L':') folder += platform::kSeparator;
+  return folder;
+}
+
+std::wstring FileNameOf(const std::wstring& fullPath) {
+  std::size_t cut = fullPath.rfind(platform::kSeparator);
+  return cut == std::wstring::npos ? fullPath : fullPath.substr(cut + 1);
+}
+
+std::wstring Replaced(std::wstring text, wchar_t from, wchar_t to) {
+  for (wchar_t& c : text)
+    if (c == from) c = to;
+  return text;
+}
+
+}  // namespace
+
+std::wstring SectionSignForm(const std::wstring& path) {
+  return Replaced(path, L' ', L'\u00A7');
+}
+
+std::wstring FromSectionSignForm(const std::wstring& text) {
+  return Replaced(text, L'\u00A7', L' ');
+}
+
+void DeriveUpdatePaths(const std::wstring& serverIniPath) {
+  const std::wstring exePath = platform::ExecutablePath();
+  sExeName = FileNameOf(exePath);
+
+  // The separator before the server ini's folder: the last character is never looked at, so a
+  // path ending in a separator counts from the one before it.
+  std::size_t last = 0, previous = 0;
+  for (std::size_t position = 1; position < serverIniPath.size(); ++position) {
+    if (serverIniPath[position - 1] != platform::kSeparator) continue;
+    if (last != 0) previous = last;
+    last = position;
+  }
+  sUpdateFolder = serverIniPath.substr(0, previous) + L"Update";
+
+  sExeFolder = FolderOf(exePath);
+  sUpdateFolderArg = SectionSignForm(sUpdateFolder);
+  sExeFolderArg = SectionSignForm(sExeFolder);
+}

@@ -1,0 +1,49 @@
+#include "platform/dynamic_library.h"
+
+#include <windows.h>
+
+#include <mutex>
+#include <stdexcept>
+
+#include "platform/text.h"
+#include "platform/win32/error_text.h"
+
+namespace platform {
+
+struct DynamicLibrary::Handle {
+  HMODULE module = nullptr;
+  ~Handle() {
+    // Nothing can be done about a library that will not unload; the process goes on.
+    if (module != nullptr) static_cast<void>(FreeLibrary(module));
+  }
+};
+
+namespace {
+// Keeps the current folder out of the library search for the whole process, so that a
+// library of the same name planted there is never loaded.
+void LeaveCurrentFolderOutOfSearch() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    // On failure the default search stays; loading still works, only less strictly.
+    static_cast<void>(SetDllDirectoryW(L""));
+  });
+}
+}  // namespace
+
+DynamicLibrary::DynamicLibrary(const std::wstring& name) : handle_(std::make_unique<Handle>()) {
+  LeaveCurrentFolderOutOfSearch();
+  handle_->module = LoadLibraryW(name.c_str());
+  if (handle_->module == nullptr) {
+    const DWORD error = GetLastError();
+    throw std::runtime_error(ToUtf8(L"Não foi possível carregar a biblioteca " + name + L": " +
+                                    win32::ErrorText(error)));
+  }
+}
+
+DynamicLibrary::~DynamicLibrary() = default;
+
+void* DynamicLibrary::Symbol(const char* name) const {
+  return reinterpret_cast<void*>(GetProcAddress(handle_->module, name));
+}
+
+}  // namespace platform

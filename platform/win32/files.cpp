@@ -1,0 +1,149 @@
+#include "platform/files.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "platform/win32/error_text.h"
+#include "platform/win32/unique_handle.h"
+
+namespace platform {
+
+namespace {
+
+bool HasAttributes(const std::wstring& path, bool wantFolder) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+  return ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) == wantFolder;
+}
+
+File::Failure FailureOf(DWORD error) {
+  switch (error) {
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+      return File::Failure::AlreadyExists;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME:
+      return File::Failure::NotFound;
+    case ERROR_SHARING_VIOLATION:
+      return File::Failure::SharingViolation;
+    default:
+      return File::Failure::Other;
+  }
+}
+
+// ReadFile and WriteFile move at most a DWORD's worth at a time.
+constexpr std::size_t kLargestTransfer = 0x40000000;
+
+}  // namespace
+
+bool FileExists(const std::wstring& path) {
+  return HasAttributes(path, false);
+}
+
+bool DirectoryExists(const std::wstring& path) {
+  return HasAttributes(path, true);
+}
+
+bool CreateFolder(const std::wstring& path) {
+  return CreateDirectoryW(path.c_str(), nullptr) != FALSE;
+}
+
+bool RemoveFile(const std::wstring& path) {
+  return DeleteFileW(path.c_str()) != FALSE;
+}
+
+bool RenameFile(const std::wstring& from, const std::wstring& to) {
+  return MoveFileW(from.c_str(), to.c_str()) != FALSE;
+}
+
+bool CopyFileTo(const std::wstring& from, const std::wstring& to, bool failIfExists) {
+  return CopyFileW(from.c_str(), to.c_str(), failIfExists ? TRUE : FALSE) != FALSE;
+}
+
+std::vector<std::wstring> FindEntries(const std::wstring& folder, const std::wstring& pattern) {
+  std::vector<std::wstring> names;
+  const std::wstring query = folder + pattern;
+  WIN32_FIND_DATAW entry{};
+  win32::FindHandle listing(FindFirstFileW(query.c_str(), &entry));
+  if (!listing.Valid()) return names;
+  do {
+    const std::wstring name = entry.cFileName;
+    if (name != L"." && name != L"..") names.push_back(name);
+  } while (FindNextFileW(listing.Get(), &entry) != FALSE);
+  return names;
+}
+
+struct File::Handle {
+  win32::KernelHandle file;
+};
+
+File::File(const std::wstring& path, Open mode) {
+  DWORD access = GENERIC_WRITE;
+  DWORD disposition = CREATE_ALWAYS;
+  switch (mode) {
+    case Open::CreateAlways:
+      break;
+    case Open::CreateNew:
+      disposition = CREATE_NEW;
+      break;
+    case Open::ReadExisting:
+      access = GENERIC_READ;
+      disposition = OPEN_EXISTING;
+      break;
+  }
+  HANDLE raw = CreateFileW(path.c_str(), access, FILE_SHARE_READ, nullptr, disposition,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+  const DWORD error = GetLastError();
+  handle_ = std::make_unique<Handle>();
+  handle_->file = win32::KernelHandle(raw);
+  if (!handle_->file.Valid()) failure_ = FailureOf(error);
+  // The caller may still ask LastErrorText about the open.
+  SetLastError(error);
+}
+
+File::~File() = default;
+File::File(File&&) noexcept = default;
+File& File::operator=(File&&) noexcept = default;
+
+bool File::IsOpen() const {
+  return handle_ && handle_->file.Valid();
+}
+
+File::Failure File::OpenFailure() const {
+  return failure_;
+}
+
+bool File::Write(std::string_view bytes) {
+  if (!IsOpen()) return false;
+  while (!bytes.empty()) {
+    const DWORD chunk = static_cast<DWORD>(std::min(bytes.size(), kLargestTransfer));
+    DWORD written = 0;
+    if (!WriteFile(handle_->file.Get(), bytes.data(), chunk, &written, nullptr) || written == 0) {
+      return false;
+    }
+    bytes.remove_prefix(written);
+  }
+  return true;
+}
+
+std::optional<std::size_t> File::Read(char* buffer, std::size_t size) {
+  if (!IsOpen()) return std::nullopt;
+  const DWORD chunk = static_cast<DWORD>(std::min(size, kLargestTransfer));
+  DWORD read = 0;
+  if (!ReadFile(handle_->file.Get(), buffer, chunk, &read, nullptr)) return std::nullopt;
+  return read;
+}
+
+bool File::Close() {
+  return handle_ && handle_->file.Close();
+}
+
+std::wstring LastErrorText() {
+  return win32::ErrorText(GetLastError());
+}
+
+}  // namespace platform

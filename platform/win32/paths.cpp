@@ -1,0 +1,44 @@
+#include "platform/paths.h"
+
+#include <windows.h>
+
+#include <stdexcept>
+
+namespace platform {
+
+namespace {
+std::wstring& ExecutablePathOverride() {
+  static std::wstring path;
+  return path;
+}
+
+// Long paths (\\?\ prefixes) may exceed MAX_PATH; the API's hard limit is 32767 characters.
+constexpr DWORD kLongestPath = 32768;
+}  // namespace
+
+std::wstring ExecutablePath() {
+  if (!ExecutablePathOverride().empty()) return ExecutablePathOverride();
+  std::wstring buffer(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD size = static_cast<DWORD>(buffer.size());
+    const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), size);
+    if (length == 0) {
+      throw std::runtime_error("GetModuleFileNameW failed for the running executable");
+    }
+    // A result that fills the whole buffer was cut short: try again with more room.
+    if (length < size) {
+      buffer.resize(length);
+      return buffer;
+    }
+    if (size >= kLongestPath) {
+      throw std::runtime_error("the running executable's path is too long");
+    }
+    buffer.resize(size * 2 > kLongestPath ? kLongestPath : size * 2);
+  }
+}
+
+void OverrideExecutablePathForTesting(const std::wstring& path) {
+  ExecutablePathOverride() = path;
+}
+
+}  // namespace platform

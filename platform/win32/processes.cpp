@@ -1,0 +1,27 @@
+#include "platform/processes.h"
+
+#include <windows.h>
+// After <windows.h>, which it needs.
+#include <tlhelp32.h>
+
+#include "platform/win32/unique_handle.h"
+
+namespace platform {
+
+// The 32-bit product hands the walk a record of exactly this size.
+static_assert(sizeof(void*) != 4 || sizeof(PROCESSENTRY32W) == 556);
+
+std::optional<std::vector<std::wstring>> ProcessExeFiles() {
+  win32::KernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot.Valid()) return std::nullopt;
+  std::vector<std::wstring> names;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more;
+       more = Process32NextW(snapshot.Get(), &entry)) {
+    names.emplace_back(entry.szExeFile);
+  }
+  return names;
+}
+
+}  // namespace platform

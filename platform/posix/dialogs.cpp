@@ -1,0 +1,54 @@
+// Headless message boxes: one line on standard error, or the tests' hook.
+#include "platform/dialogs.h"
+
+#include <cstdio>
+#include <mutex>
+
+#include "platform/text.h"
+
+namespace platform {
+
+namespace {
+
+std::mutex& HookMutex() {
+  static std::mutex mutex;
+  return mutex;
+}
+
+MessageBoxHook& Hook() {
+  static MessageBoxHook hook;
+  return hook;
+}
+
+}  // namespace
+
+void ShowMessageBox(const std::wstring& text, const std::wstring& caption, unsigned flags) {
+  MessageBoxHook hook;
+  {
+    std::lock_guard lock(HookMutex());
+    hook = Hook();
+  }
+  if (hook) {
+    hook(text, caption, flags);
+    return;
+  }
+  // A lone CR is the line break of the program's messages; a terminal wants LF.
+  std::wstring line = caption + L": ";
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != L'\r') {
+      line += text[i];
+    } else if (i + 1 >= text.size() || text[i + 1] != L'\n') {
+      line += L'\n';
+    }
+  }
+  const std::string bytes = ToUtf8(line) + "\n";
+  std::fwrite(bytes.data(), 1, bytes.size(), stderr);
+  std::fflush(stderr);
+}
+
+void SetMessageBoxHookForTesting(MessageBoxHook hook) {
+  std::lock_guard lock(HookMutex());
+  Hook() = std::move(hook);
+}
+
+}  // namespace platform

@@ -1,0 +1,328 @@
+// Files and folders with the Windows semantics the program relies on. Sharing modes have no
+// POSIX twin: an advisory flock stands in for them, so writers and readers refuse each other
+// here and on every other Linux peer that uses the same rule.
+#include "platform/files.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <fnmatch.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/paths.h"
+#include "platform/text.h"
+
+namespace platform {
+
+namespace {
+
+thread_local int lastError = 0;
+
+// Records errno as this thread's last error and returns false, for one-line failure paths.
+bool Fail() {
+  lastError = errno;
+  return false;
+}
+
+bool Fail(int error) {
+  lastError = error;
+  return false;
+}
+
+std::string Native(const std::wstring& path) {
+  return ToUtf8(path);
+}
+
+// An open descriptor that is closed on every path out.
+class Descriptor {
+ public:
+  explicit Descriptor(int fd = -1) : fd_(fd) {}
+  ~Descriptor() { Reset(); }
+  Descriptor(Descriptor&& other) noexcept : fd_(other.Release()) {}
+  Descriptor& operator=(Descriptor&& other) noexcept {
+    if (this != &other) {
+      Reset();
+      fd_ = other.Release();
+    }
+    return *this;
+  }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+
+  int Get() const { return fd_; }
+  bool Valid() const { return fd_ >= 0; }
+  int Release() {
+    const int fd = fd_;
+    fd_ = -1;
+    return fd;
+  }
+  // Closes now; false when close failed.
+  bool Close() {
+    if (fd_ < 0) return true;
+    const int result = ::close(Release());
+    return result == 0 || errno == EINTR;  // after EINTR the descriptor is gone on Linux
+  }
+
+ private:
+  void Reset() {
+    if (fd_ >= 0) ::close(fd_);  // a close failure here has nobody left to tell
+    fd_ = -1;
+  }
+  int fd_;
+};
+
+int OpenNative(const std::string& path, int flags, mode_t mode = 0666) {
+  int fd;
+  do {
+    fd = ::open(path.c_str(), flags | O_CLOEXEC, mode);
+  } while (fd < 0 && errno == EINTR);
+  return fd;
+}
+
+bool LockNow(int fd, int operation) {
+  int result;
+  do {
+    result = ::flock(fd, operation | LOCK_NB);
+  } while (result != 0 && errno == EINTR);
+  return result == 0;
+}
+
+bool WriteAll(int fd, const char* data, std::size_t size) {
+  while (size > 0) {
+    const ssize_t written = ::write(fd, data, size);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data += written;
+    size -= static_cast<std::size_t>(written);
+  }
+  return true;
+}
+
+// Windows' read-only attribute as Samba maps it: no write permission for anybody.
+bool MarkedReadOnly(const struct stat& info) {
+  return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+}
+
+// FindFirstFileW's patterns: '*' and '?' are the only wildcards, everything else is literal.
+std::string FnmatchPattern(const std::string& pattern) {
+  if (pattern == "*.*") return "*";  // Windows lets "*.*" match names without a dot
+  std::string out;
+  for (char c : pattern) {
+    if (c == '[') {
+      out += "[[]";
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+bool FileExists(const std::wstring& path) {
+  struct stat info {};
+  return ::stat(Native(path).c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
+bool DirectoryExists(const std::wstring& path) {
+  struct stat info {};
+  return ::stat(Native(path).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool CreateFolder(const std::wstring& path) {
+  return ::mkdir(Native(path).c_str(), 0777) == 0 || Fail();
+}
+
+bool RemoveFile(const std::wstring& path) {
+  const std::string native = Native(path);
+  struct stat info {};
+  if (::lstat(native.c_str(), &info) != 0) return Fail();
+  if (S_ISDIR(info.st_mode)) return Fail(EISDIR);
+  if (!S_ISLNK(info.st_mode) && MarkedReadOnly(info)) return Fail(EACCES);
+  return ::unlink(native.c_str()) == 0 || Fail();
+}
+
+bool RenameFile(const std::wstring& from, const std::wstring& to) {
+  const std::string source = Native(from);
+  const std::string target = Native(to);
+  // A file that someone holds a lock on is in use: refuse as MoveFileW refuses a file held
+  // open without delete sharing. The probe's own lock goes with its descriptor.
+  Descriptor probe(OpenNative(source, O_RDONLY | O_NONBLOCK));
+  if (probe.Valid() && !LockNow(probe.Get(), LOCK_EX)) return Fail(EBUSY);
+  if (::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) {
+    return true;
+  }
+  if (errno != EINVAL && errno != ENOSYS) return Fail();
+  // A file system without RENAME_NOREPLACE: test, then rename (not atomic, but rare).
+  struct stat info {};
+  if (::lstat(target.c_str(), &info) == 0) return Fail(EEXIST);
+  return ::rename(source.c_str(), target.c_str()) == 0 || Fail();
+}
+
+bool CopyFileTo(const std::wstring& from, const std::wstring& to, bool failIfExists) {
+  Descriptor source(OpenNative(Native(from), O_RDONLY));
+  if (!source.Valid()) return Fail();
+  struct stat sourceInfo {};
+  if (::fstat(source.Get(), &sourceInfo) != 0) return Fail();
+  if (S_ISDIR(sourceInfo.st_mode)) return Fail(EISDIR);
+  if (!LockNow(source.Get(), LOCK_SH)) return Fail(EBUSY);
+
+  const std::string target = Native(to);
+  struct stat targetInfo {};
+  if (::stat(target.c_str(), &targetInfo) == 0) {
+    if (failIfExists) return Fail(EEXIST);
+    // Copying a file onto itself would truncate it before it is read.
+    if (targetInfo.st_dev == sourceInfo.st_dev && targetInfo.st_ino == sourceInfo.st_ino) {
+      return Fail(EBUSY);
+    }
+  }
+  Descriptor out(OpenNative(target, O_WRONLY | O_CREAT | (failIfExists ? O_EXCL : 0),
+                            sourceInfo.st_mode & 07777));
+  if (!out.Valid()) return Fail();
+  bool ok = LockNow(out.Get(), LOCK_EX) && ::ftruncate(out.Get(), 0) == 0;
+  char buffer[64 * 1024];
+  while (ok) {
+    const ssize_t got = ::read(source.Get(), buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) {
+      ok = got == 0;
+      break;
+    }
+    ok = WriteAll(out.Get(), buffer, static_cast<std::size_t>(got));
+  }
+  if (ok) {
+    // CopyFileW keeps the attributes and the last-write time.
+    const struct timespec times[2] = {sourceInfo.st_atim, sourceInfo.st_mtim};
+    ok = ::fchmod(out.Get(), sourceInfo.st_mode & 07777) == 0 && ::futimens(out.Get(), times) == 0;
+  }
+  const int error = errno;
+  ok = out.Close() && ok;
+  if (!ok) {
+    ::unlink(target.c_str());  // no half copy stays behind; a failure here changes nothing
+    return Fail(error);
+  }
+  return true;
+}
+
+std::vector<std::wstring> FindEntries(const std::wstring& folder, const std::wstring& pattern) {
+  // Like FindFirstFileW, the two texts form one path whose last component is the pattern.
+  const std::wstring full = folder + pattern;
+  const std::size_t cut = full.rfind(kSeparator);
+  const std::string directory =
+      cut == std::wstring::npos ? "." : (cut == 0 ? "/" : Native(full.substr(0, cut)));
+  const std::string wildcard =
+      FnmatchPattern(Native(full.substr(cut == std::wstring::npos ? 0 : cut + 1)));
+
+  std::vector<std::wstring> names;
+  DIR* raw = ::opendir(directory.c_str());
+  if (raw == nullptr) {
+    Fail();
+    return names;
+  }
+  struct DirCloser {
+    void operator()(DIR* d) const { ::closedir(d); }
+  };
+  std::unique_ptr<DIR, DirCloser> listing(raw);
+  while (const dirent* entry = ::readdir(listing.get())) {
+    const std::string name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    if (::fnmatch(wildcard.c_str(), name.c_str(), FNM_NOESCAPE | FNM_CASEFOLD) == 0) {
+      names.push_back(FromUtf8(name));
+    }
+  }
+  return names;
+}
+
+struct File::Handle {
+  Descriptor fd;
+};
+
+File::File(const std::wstring& path, Open mode) {
+  const std::string native = Native(path);
+  int flags = O_RDONLY;
+  int lock = LOCK_SH;
+  if (mode == Open::CreateAlways) flags = O_WRONLY | O_CREAT, lock = LOCK_EX;
+  if (mode == Open::CreateNew) flags = O_WRONLY | O_CREAT | O_EXCL, lock = LOCK_EX;
+
+  Descriptor fd(OpenNative(native, flags));
+  if (!fd.Valid()) {
+    lastError = errno;
+    failure_ = errno == EEXIST   ? Failure::AlreadyExists
+               : errno == ENOENT ? Failure::NotFound
+                                 : Failure::Other;
+    return;
+  }
+  struct stat info {};
+  if (::fstat(fd.Get(), &info) != 0 || S_ISDIR(info.st_mode)) {
+    // CreateFileW does not open a folder as a file.
+    lastError = EISDIR;
+    failure_ = Failure::Other;
+    return;
+  }
+  if (!LockNow(fd.Get(), lock)) {
+    lastError = errno;
+    failure_ = errno == EWOULDBLOCK ? Failure::SharingViolation : Failure::Other;
+    return;
+  }
+  // Truncating only once the lock is ours keeps a refused writer from emptying the file of
+  // the one that holds it.
+  if (mode == Open::CreateAlways && ::ftruncate(fd.Get(), 0) != 0) {
+    lastError = errno;
+    failure_ = Failure::Other;
+    return;
+  }
+  handle_ = std::make_unique<Handle>();
+  handle_->fd = std::move(fd);
+}
+
+File::~File() = default;
+File::File(File&&) noexcept = default;
+File& File::operator=(File&&) noexcept = default;
+
+bool File::IsOpen() const {
+  return handle_ != nullptr && handle_->fd.Valid();
+}
+
+File::Failure File::OpenFailure() const {
+  return failure_;
+}
+
+bool File::Write(std::string_view bytes) {
+  if (!IsOpen()) return Fail(EBADF);
+  return WriteAll(handle_->fd.Get(), bytes.data(), bytes.size()) || Fail();
+}
+
+std::optional<std::size_t> File::Read(char* buffer, std::size_t size) {
+  if (!IsOpen()) {
+    Fail(EBADF);
+    return std::nullopt;
+  }
+  for (;;) {
+    const ssize_t got = ::read(handle_->fd.Get(), buffer, size);
+    if (got >= 0) return static_cast<std::size_t>(got);
+    if (errno != EINTR) {
+      Fail();
+      return std::nullopt;
+    }
+  }
+}
+
+bool File::Close() {
+  if (!IsOpen()) return true;
+  const bool closed = handle_->fd.Close() || Fail();
+  handle_.reset();
+  return closed;
+}
+
+std::wstring LastErrorText() {
+  return FromUtf8(std::strerror(lastError));
+}
+
+}  // namespace platform

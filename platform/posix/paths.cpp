@@ -1,0 +1,49 @@
+// The running executable's path from /proc, with the tests' override.
+#include "platform/paths.h"
+
+#include <unistd.h>
+
+#include <mutex>
+#include <string>
+
+#include "platform/text.h"
+
+namespace platform {
+
+namespace {
+
+std::mutex& OverrideMutex() {
+  static std::mutex mutex;
+  return mutex;
+}
+
+std::wstring& OverridePath() {
+  static std::wstring path;
+  return path;
+}
+
+}  // namespace
+
+std::wstring ExecutablePath() {
+  {
+    std::lock_guard lock(OverrideMutex());
+    if (!OverridePath().empty()) return OverridePath();
+  }
+  std::string buffer(4096, '\0');
+  for (;;) {
+    const ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size());
+    if (length < 0) return L"";
+    if (static_cast<std::size_t>(length) < buffer.size()) {
+      buffer.resize(static_cast<std::size_t>(length));
+      return FromUtf8(buffer);
+    }
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+void OverrideExecutablePathForTesting(const std::wstring& path) {
+  std::lock_guard lock(OverrideMutex());
+  OverridePath() = path;
+}
+
+}  // namespace platform

@@ -1,0 +1,130 @@
+// UTF-8 at the operating system's boundary, and Windows-1252 as the ANSI code page, so that
+// files written here read the same on a Windows workstation sharing the folder.
+#include "platform/text.h"
+
+#include <array>
+#include <cstdint>
+
+namespace platform {
+
+namespace {
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+bool IsScalarValue(char32_t c) {
+  return c < 0xD800 || (c > 0xDFFF && c <= 0x10FFFF);
+}
+
+void AppendUtf8(std::string& out, char32_t c) {
+  if (!IsScalarValue(c)) c = kReplacement;
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+// Bytes 0x80-0x9F of Windows-1252. The five bytes the code page leaves undefined map to the
+// control characters of the same value, as MultiByteToWideChar does.
+constexpr std::array<char16_t, 32> kHighControls = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  // 80-87
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,  // 88-8F
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 90-97
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,  // 98-9F
+};
+
+}  // namespace
+
+std::string ToUtf8(std::wstring_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (wchar_t c : text) AppendUtf8(out, static_cast<char32_t>(c));
+  return out;
+}
+
+std::wstring FromUtf8(std::string_view bytes) {
+  std::wstring out;
+  out.reserve(bytes.size());
+  std::size_t i = 0;
+  while (i < bytes.size()) {
+    const auto lead = static_cast<unsigned char>(bytes[i]);
+    int extra = 0;
+    char32_t c = 0;
+    char32_t minimum = 0;
+    if (lead < 0x80) {
+      c = lead;
+    } else if ((lead & 0xE0) == 0xC0) {
+      extra = 1, c = lead & 0x1F, minimum = 0x80;
+    } else if ((lead & 0xF0) == 0xE0) {
+      extra = 2, c = lead & 0x0F, minimum = 0x800;
+    } else if ((lead & 0xF8) == 0xF0) {
+      extra = 3, c = lead & 0x07, minimum = 0x10000;
+    } else {
+      out += static_cast<wchar_t>(kReplacement);
+      ++i;
+      continue;
+    }
+    std::size_t j = i + 1;
+    bool valid = true;
+    for (int k = 0; k < extra; ++k, ++j) {
+      if (j >= bytes.size() || (static_cast<unsigned char>(bytes[j]) & 0xC0) != 0x80) {
+        valid = false;
+        break;
+      }
+      c = (c << 6) | (static_cast<unsigned char>(bytes[j]) & 0x3F);
+    }
+    if (!valid || c < minimum || !IsScalarValue(c)) {
+      // A broken sequence costs one replacement character and resumes at the next byte
+      // that may start a character.
+      out += static_cast<wchar_t>(kReplacement);
+      i = valid ? j : (j > i + 1 ? j : i + 1);
+      continue;
+    }
+    out += static_cast<wchar_t>(c);
+    i = j;
+  }
+  return out;
+}
+
+std::string ToAnsi(std::wstring_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (wchar_t wide : text) {
+    const auto c = static_cast<char32_t>(wide);
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+      out += static_cast<char>(c);
+      continue;
+    }
+    char mapped = '?';
+    for (std::size_t k = 0; k < kHighControls.size(); ++k) {
+      if (kHighControls[k] == c) {
+        mapped = static_cast<char>(0x80 + k);
+        break;
+      }
+    }
+    out += mapped;
+  }
+  return out;
+}
+
+std::wstring FromAnsi(std::string_view bytes) {
+  std::wstring out;
+  out.reserve(bytes.size());
+  for (char byte : bytes) {
+    const auto b = static_cast<unsigned char>(byte);
+    out += static_cast<wchar_t>(b >= 0x80 && b <= 0x9F ? kHighControls[b - 0x80] : b);
+  }
+  return out;
+}
+
+}  // namespace platform

@@ -1,0 +1,85 @@
+#include "shared_folder/connection_state.h"
+
+#include <optional>
+#include <string>
+
+#include "platform/dialogs.h"
+#include "platform/files.h"
+#include "platform/text.h"
+#include "shared_folder/data_folder.h"
+#include "shared_folder/messages.h"
+
+namespace {
+
+const std::wstring kAccessFailed = L"Não foi possível acessar a pasta Dados no Servidor.";
+
+void ReportAccessFailure() {
+  platform::ShowMessageBox(kAccessFailed, kWarningCaption,
+                           platform::kMbOk | platform::kMbIconError);
+}
+
+// The bytes before the first line break, read in small chunks so that a huge or binary file
+// is never read whole; at most kMaxConnectionStateLength bytes are kept. nullopt when reading
+// failed.
+std::optional<std::string> ReadFirstLine(platform::File& file) {
+  std::string line;
+  char chunk[512];
+  for (;;) {
+    const std::optional<std::size_t> got = file.Read(chunk, sizeof chunk);
+    if (!got) return std::nullopt;
+    if (*got == 0) return line;
+    const std::string_view piece(chunk, *got);
+    const std::size_t lineFeed = piece.find('\n');
+    line.append(piece.substr(0, std::min(lineFeed, kMaxConnectionStateLength - line.size())));
+    if (lineFeed != std::string_view::npos || line.size() >= kMaxConnectionStateLength) {
+      break;
+    }
+  }
+  // The line ends at LF or CR LF; a CR without LF is part of the text.
+  const bool endsAtLineBreak = line.size() < kMaxConnectionStateLength;
+  if (endsAtLineBreak && !line.empty() && line.back() == '\r') line.pop_back();
+  return line;
+}
+
+// What the read operations share: nullopt after a failure that was shown.
+std::optional<std::wstring> ReadState() {
+  if (!platform::DirectoryExists(ResolveDataFolder())) return std::wstring();
+  if (!platform::FileExists(ResolveDataFolder() + kConnectionStateFileName)) {
+    return std::wstring();
+  }
+  platform::File file(ResolveDataFolder() + kConnectionStateFileName,
+                      platform::File::Open::ReadExisting);
+  std::optional<std::string> line;
+  if (file.IsOpen()) line = ReadFirstLine(file);
+  if (!line) {
+    ReportAccessFailure();
+    return std::nullopt;
+  }
+  file.Close();  // the bytes are read; a failed close of a reader loses nothing
+  return platform::FromAnsi(*line);
+}
+
+}  // namespace
+
+void WriteConnectionState(const std::wstring& word) {
+  bool written = false;
+  if (platform::DirectoryExists(ResolveDataFolder())) {
+    platform::File file(ResolveDataFolder() + kConnectionStateFileName,
+                        platform::File::Open::CreateAlways);
+    written = file.IsOpen() && file.Write(platform::ToAnsi(word) + "\r\n") && file.Close();
+  }
+  if (!written) ReportAccessFailure();
+}
+
+void WriteDisconnectState() {
+  WriteConnectionState(L"DESCONECTAR");
+}
+
+std::wstring ReadConnectionState() {
+  return ReadState().value_or(std::wstring());
+}
+
+bool ConnectionAllowed() {
+  const std::optional<std::wstring> state = ReadState();
+  return !state || *state != L"DESCONECTAR";
+}

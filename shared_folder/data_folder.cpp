@@ -1,0 +1,64 @@
+#include "shared_folder/data_folder.h"
+
+#include "platform/dialogs.h"
+#include "platform/event_loop.h"
+#include "platform/files.h"
+#include "platform/ini.h"
+#include "platform/paths.h"
+#include "shared_folder/messages.h"
+
+namespace {
+
+// The text up to and including its last separator; empty when it has none.
+std::wstring UpToLastSeparator(const std::wstring& path) {
+  const std::size_t cut = path.rfind(platform::kSeparator);
+  return cut == std::wstring::npos ? std::wstring() : path.substr(0, cut + 1);
+}
+
+bool IsRoot(const std::wstring& folder) {
+  if (folder.size() == 1 && folder[0] == platform::kSeparator) return true;
+  return folder.size() == 3 && folder[1] == L':' && folder[2] == platform::kSeparator;
+}
+
+void ReportAndRequestTermination(const std::wstring& text) {
+  platform::ShowMessageBox(text, kWarningCaption, platform::kMbOk | platform::kMbIconError);
+  platform::RequestTermination();
+}
+
+}  // namespace
+
+std::wstring ExeFolder() {
+  const std::wstring exe = platform::ExecutablePath();
+  const std::size_t cut = exe.rfind(platform::kSeparator);
+  if (cut == std::wstring::npos) return L"";
+  // A separator right after a drive colon, or one that would leave nothing, stays.
+  if (cut == 0 || (cut == 2 && exe[1] == L':')) return exe.substr(0, cut + 1);
+  return exe.substr(0, cut);
+}
+
+std::wstring ErpIniPath() {
+  std::wstring folder = ExeFolder();
+  // A root folder carries its separator already; no second one is put between.
+  if (folder.empty() || folder.back() != platform::kSeparator) folder += platform::kSeparator;
+  const bool erp4 = platform::FileExists(folder + L"vandrelempresa4.exe");
+  return folder + (erp4 ? L"vandrelempresa4.ini" : L"vandrelempresa.ini");
+}
+
+std::wstring ResolveDataFolder() {
+  const std::wstring erpIni = ErpIniPath();
+  if (platform::FileExists(erpIni)) {
+    const std::wstring serverIni = platform::ReadIniString(erpIni, L"IniServidor", L"nomearquivo");
+    if (!platform::FileExists(serverIni)) {
+      ReportAndRequestTermination(
+          L"Não foi encontrado o arquivo de inicialização dentro da pasta vandrel Empresa");
+    }
+    return UpToLastSeparator(serverIni);
+  }
+  const std::wstring exeFolder = ExeFolder();
+  const std::wstring parent = IsRoot(exeFolder) ? exeFolder : UpToLastSeparator(exeFolder);
+  const std::wstring dataFolder = parent + L"Dados" + platform::kSeparator;
+  if (!platform::DirectoryExists(dataFolder)) {
+    ReportAndRequestTermination(L"Não foi encontrado a pasta Dados no servidor");
+  }
+  return dataFolder;
+}

@@ -1,0 +1,41 @@
+// Lock files in the data folder: folder + base name of an executable + ".lock". Only their
+// existence counts; they mark a running program of the installation on any workstation.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+// The text after the last separator of the path or name, without blanks and control
+// characters around it, cut before its last "." (empty without one), + ".lock".
+std::wstring LockFileName(const std::wstring& executable);
+
+// True when a file (not a folder) folder + LockFileName(executable) exists.
+bool LockFileExists(const std::wstring& executable, const std::wstring& folder);
+
+// An input/output failure that travels to the caller, with the operating system's text.
+class IoError : public std::runtime_error {
+ public:
+  IoError(const std::wstring& path, const std::wstring& systemText);
+  const std::wstring& Path() const { return path_; }
+  const std::wstring& SystemText() const { return systemText_; }
+
+ private:
+  std::wstring path_;
+  std::wstring systemText_;
+};
+
+enum class LockWrite { Written, AlreadyExists };
+
+// Creates the lock file exclusively with the line "Este arquivo indica que o monitor " +
+// executable + " está em execução." and CR LF. A lock file already there (another copy won
+// the race) is left untouched and reported as AlreadyExists; any other failure to create,
+// write or close it throws IoError.
+LockWrite WriteLockFile(const std::wstring& executable, const std::wstring& folder);
+
+// Deletes the lock file when there is one; a failed deletion is not reported.
+void DeleteLockFile(const std::wstring& executable, const std::wstring& folder);
+
+// Deletes every *.lock in the folder, but only when the database file ZELTRAN.FDB in it is
+// not in use (it can be renamed away and back). When it cannot be renamed back, it shows an
+// error naming both files and deletes nothing.
+void ClearStaleLockFiles(const std::wstring& folder);

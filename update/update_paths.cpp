@@ -1,6 +1,7 @@
 #include "update/update_paths.h"
 
 #include "platform/paths.h"
+#include "update/exe_folder.h"
 
 std::wstring sExeName;
 std::wstring sUpdateFolder;
@@ -9,21 +10,6 @@ std::wstring sExeFolder;
 std::wstring sExeFolderArg;
 
 namespace {
-
-// The folder of a full path without its trailing separator; a root keeps its separator
-// ("C:\" stays "C:\", "/" stays "/").
-std::wstring FolderOf(const std::wstring& fullPath) {
-  std::size_t cut = fullPath.rfind(platform::kSeparator);
-  if (cut == std::wstring::npos) return {};
-  std::wstring folder = fullPath.substr(0, cut);
-  if (folder.empty() || folder.back() == L':') folder += platform::kSeparator;
-  return folder;
-}
-
-std::wstring FileNameOf(const std::wstring& fullPath) {
-  std::size_t cut = fullPath.rfind(platform::kSeparator);
-  return cut == std::wstring::npos ? fullPath : fullPath.substr(cut + 1);
-}
 
 std::wstring Replaced(std::wstring text, wchar_t from, wchar_t to) {
   for (wchar_t& c : text)
@@ -43,7 +29,7 @@ std::wstring FromSectionSignForm(const std::wstring& text) {
 
 void DeriveUpdatePaths(const std::wstring& serverIniPath) {
   const std::wstring exePath = platform::ExecutablePath();
-  sExeName = FileNameOf(exePath);
+  sExeName = FileNameOfPath(exePath);
 
   // The separator before the server ini's folder: the last character is never looked at, so a
   // path ending in a separator counts from the one before it.
@@ -55,7 +41,7 @@ void DeriveUpdatePaths(const std::wstring& serverIniPath) {
   }
   sUpdateFolder = serverIniPath.substr(0, previous) + L"Update";
 
-  sExeFolder = FolderOf(exePath);
+  sExeFolder = FolderOfPath(exePath);
   sUpdateFolderArg = SectionSignForm(sUpdateFolder);
   sExeFolderArg = SectionSignForm(sExeFolder);
 }

@@ -6,7 +6,8 @@
 #include <windows.h>
 
 #include <cwctype>
-#include <vector>
+
+#include "platform/win32/unique_handle.h"
 
 namespace platform {
 namespace {
@@ -227,13 +228,11 @@ bool SetFileLocalTime(const std::wstring& path, const LocalDateTime& when) {
   SYSTEMTIME st = ToSystemTime(when);
   FILETIME local{}, utc{};
   if (!SystemTimeToFileTime(&st, &local) || !LocalFileTimeToFileTime(&local, &utc)) return false;
-  HANDLE file = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  bool done = SetFileTime(file, nullptr, nullptr, &utc) != 0;
-  CloseHandle(file);
-  return done;
+  win32::KernelHandle file(CreateFileW(
+      path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!file.Valid()) return false;
+  return SetFileTime(file.Get(), nullptr, nullptr, &utc) != 0;
 }
 
 std::wstring FormatDefaultDateTime(const LocalDateTime& when) {

@@ -1,0 +1,108 @@
+#include "update/update_check.h"
+
+#include "database/parameter_table.h"
+#include "notice/notice.h"
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+#include "platform/event_loop.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+#include "platform/shell.h"
+#include "update/exe_folder.h"
+#include "update/file_date_text.h"
+#include "update/housekeeping.h"
+#include "update/update_paths.h"
+
+namespace {
+
+const std::wstring kCaption = L"Aviso do Sistema";
+const std::wstring kUpdaterName = L"vandrelAtualizador.exe";
+const std::wstring kDeveloperMarker = L"DebugarOrvan.tmp";
+
+std::wstring UpdaterPath() {
+  return sUpdateFolder + platform::kSeparator + kUpdaterName;
+}
+
+// The date as the locale writes it, read back: what the comparison looks at.
+std::optional<platform::LocalDateTime> DateOf(const std::wstring& path) {
+  return platform::ParseDefaultDateTime(FileDateText(path));
+}
+
+}  // namespace
+
+std::wstring UpdaterParameters() {
+  return L"@F1 @M" + sUpdateFolderArg + L" @E" + sExeFolderArg + L" @A" + sExeName;
+}
+
+void CheckForUpdate(database::Connection& database, int compareDates) {
+  CheckForUpdateWith({[&database] { CheckParameterTable(database); }, AnnounceAndLaunchUpdater},
+                     compareDates);
+}
+
+void CheckForUpdateWith(const UpdateCheckSteps& steps, int compareDates) {
+  const std::wstring exeFolder = RunningExeFolder();
+
+  // A developer's copy is never replaced; only a warning says why.
+  if (platform::FileExists(exeFolder + platform::kSeparator + kDeveloperMarker)) {
+    platform::ShowMessageBox(L"O aplicativo " + sExeName + L" não será atualizado. A pasta " +
+                                 exeFolder + L" está com o arquivo " + kDeveloperMarker,
+                             kCaption, platform::kMbIconWarning);
+    return;
+  }
+
+  // One level only; a folder that cannot be made shows up below as a missing updater.
+  if (!platform::DirectoryExists(sUpdateFolder))
+    static_cast<void>(platform::CreateFolder(sUpdateFolder));
+
+  ProcessExecMarkers();  // a shortcut that cannot be made throws, to the caller
+
+  if (!platform::FileExists(UpdaterPath())) {
+    platform::ShowMessageBox(
+        L"Não foi encontrado o vandrel Atualizador no Servidor. Entre em contato com o suporte "
+        L"técnico da vandrel.",
+        kCaption, platform::kMbOk);
+    platform::RequestTermination();  // takes effect later; the check goes on
+  }
+
+  steps.checkParameterTable();  // its errors travel to the caller
+
+  if (compareDates != 1) return;
+
+  const std::wstring published = sUpdateFolder + platform::kSeparator + sExeName;
+  if (!platform::FileExists(published)) {
+    platform::ShowMessageBox(L"Falha na atualização do aplicativo. Não foi encontrado o arquivo " +
+                                 sExeName + L" na pasta " + sUpdateFolder + L".\r" +
+                                 L"O Sistema será finalizado.",
+                             kCaption, platform::kMbIconWarning);
+    platform::RequestTermination();
+    return;
+  }
+
+  // Another date either way means another build: an older published copy is installed too.
+  if (DateOf(platform::ExecutablePath()) == DateOf(published)) return;
+
+  if (!platform::FileExists(UpdaterPath())) {
+    platform::ShowMessageBox(L"Falha na atualização do aplicativo. Não foi encontrado o arquivo " +
+                                 kUpdaterName + L" na pasta " + sUpdateFolder + L".\r" +
+                                 L"O Sistema será finalizado.",
+                             kCaption, platform::kMbIconWarning);
+    platform::RequestTermination();
+    return;
+  }
+
+  steps.announceAndLaunch();
+}
+
+void AnnounceAndLaunchUpdater() {
+  const std::wstring name = sExeName.substr(0, sExeName.find(L'.'));
+  ShowNotice(L"AVISO: Existe uma nova versão do aplicativo " + name +
+                 L". A atualização será feita automaticamente. Aguarde...",
+             false, true);
+  LaunchUpdaterAndExit();
+}
+
+void LaunchUpdaterAndExit() {
+  // Whether the updater started is not examined: this copy ends in either case.
+  platform::ShellOpen(UpdaterPath(), UpdaterParameters(), platform::kShowNormal);
+  platform::ExitImmediately(0);
+}

@@ -1,0 +1,35 @@
+// The update check: compares the running executable with the copy published in the update
+// folder and, when their dates differ, hands over to the updater and ends the process.
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace database {
+class Connection;
+}
+
+// The whole check, run at start-up and when the shared state asks for an update. Shows its
+// boxes and makes termination requests itself; errors of the parameter table check and of the
+// desktop shortcut travel to the caller. Ends the process (exit code 0) when an update is due.
+// Any compareDates other than 1 stops it after the parameter table check.
+void CheckForUpdate(database::Connection& database, int compareDates);
+
+// The same check with its two outward steps supplied: the parameter table check and the hand-
+// over (notice, updater launch, end of the process). Tests run it without a database, and
+// without ending themselves.
+struct UpdateCheckSteps {
+  std::function<void()> checkParameterTable;
+  std::function<void()> announceAndLaunch;
+};
+void CheckForUpdateWith(const UpdateCheckSteps& steps, int compareDates);
+
+// The hand-over: the notice for five seconds, then LaunchUpdaterAndExit.
+[[noreturn]] void AnnounceAndLaunchUpdater();
+// Starts the updater from the update folder with "@F1 @M<update folder> @E<exe folder>
+// @A<exe name>" and ends the process at once with exit code 0: no shutdown, no icon removal,
+// no lock file touched. A launch that fails is not reported; the process ends all the same.
+[[noreturn]] void LaunchUpdaterAndExit();
+
+// The updater's command line for the current update paths.
+std::wstring UpdaterParameters();

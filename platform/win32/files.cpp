@@ -139,7 +139,9 @@ std::optional<std::size_t> File::Read(char* buffer, std::size_t size) {
 }
 
 bool File::Close() {
-  return handle_ && handle_->file.Close();
+  // A file that is not open (never opened, or closed already) has nothing left to fail.
+  if (!IsOpen()) return true;
+  return handle_->file.Close();
 }
 
 std::wstring LastErrorText() {

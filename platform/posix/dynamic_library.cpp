@@ -1,0 +1,33 @@
+#include "platform/dynamic_library.h"
+
+#include <dlfcn.h>
+
+#include <stdexcept>
+
+#include "platform/text.h"
+
+namespace platform {
+
+struct DynamicLibrary::Handle {
+  void* library = nullptr;
+};
+
+DynamicLibrary::DynamicLibrary(const std::wstring& name) : handle_(std::make_unique<Handle>()) {
+  handle_->library = dlopen(ToUtf8(name).c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (!handle_->library) {
+    const char* reason = dlerror();
+    throw std::runtime_error("Cannot load the library " + ToUtf8(name) +
+                             (reason ? std::string(": ") + reason : std::string()));
+  }
+}
+
+DynamicLibrary::~DynamicLibrary() {
+  // Unloading can only fail for a handle that dlopen did not give; nothing to report.
+  if (handle_ && handle_->library) dlclose(handle_->library);
+}
+
+void* DynamicLibrary::Symbol(const char* name) const {
+  return dlsym(handle_->library, name);
+}
+
+}  // namespace platform

@@ -65,14 +65,18 @@ void DeleteLockFile(const std::wstring& executable, const std::wstring& folder) 
 }
 
 void ClearStaleLockFiles(const std::wstring& folder) {
+  ClearStaleLockFiles(folder, platform::RenameFile);
+}
+
+void ClearStaleLockFiles(const std::wstring& folder, const RenameOperation& rename) {
   const std::wstring database = folder + kDatabaseFile;
   const std::wstring moved = folder + kMovedDatabaseFile;
   // The two renames test that no process has the database open.
-  if (!platform::RenameFile(database, moved)) return;
-  bool back = platform::RenameFile(moved, database);
+  if (!rename(database, moved)) return;
+  bool back = rename(moved, database);
   for (int attempt = 1; !back && attempt < kRenameBackAttempts; ++attempt) {
     platform::SleepMilliseconds(kRenameBackPauseMilliseconds);
-    back = platform::RenameFile(moved, database);
+    back = rename(moved, database);
   }
   if (!back) {
     // Still under its temporary name the database is out of everybody's reach: say so. In

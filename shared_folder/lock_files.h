@@ -2,6 +2,7 @@
 // existence counts; they mark a running program of the installation on any workstation.
 #pragma once
 
+#include <functional>
 #include <stdexcept>
 #include <string>
 
@@ -39,3 +40,8 @@ void DeleteLockFile(const std::wstring& executable, const std::wstring& folder);
 // not in use (it can be renamed away and back). When it cannot be renamed back, it shows an
 // error naming both files and deletes nothing.
 void ClearStaleLockFiles(const std::wstring& folder);
+
+// The same sweep with another rename operation in place of platform::RenameFile, so that
+// tests can make a rename fail on purpose.
+using RenameOperation = std::function<bool(const std::wstring& from, const std::wstring& to)>;
+void ClearStaleLockFiles(const std::wstring& folder, const RenameOperation& rename);

@@ -29,6 +29,16 @@ std::wstring RandomSuffix() {
 
 }  // namespace
 
+fs::path FsPath(std::wstring_view path) {
+  const std::string utf8 = platform::ToUtf8(path);
+  return fs::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::wstring WidePath(const fs::path& path) {
+  const std::u8string utf8 = path.u8string();
+  return platform::FromUtf8(std::string(utf8.begin(), utf8.end()));
+}
+
 TempFolder::TempFolder() {
   for (int attempt = 0; attempt < 100; ++attempt) {
     fs::path candidate = fs::temp_directory_path() / (L"virazuzor-test-" + RandomSuffix());
@@ -52,11 +62,11 @@ TempFolder::~TempFolder() {
 }
 
 std::wstring TempFolder::Str() const {
-  return path_.wstring();
+  return WidePath(path_);
 }
 
 std::wstring TempFolder::WithSeparator() const {
-  return path_.wstring() + platform::kSeparator;
+  return Str() + platform::kSeparator;
 }
 
 std::wstring TempFolder::Child(std::wstring_view name) const {
@@ -127,6 +137,58 @@ bool WaitForFile(const fs::path& path, double seconds) {
 
 bool WaitForFileGone(const fs::path& path, double seconds) {
   return WaitUntil(path, false, seconds);
+}
+
+Installation::Installation(bool withErpIni) {
+  fs::create_directory(FsPath(ExeFolder()));
+  fs::create_directory(FsPath(DataFolder()));
+  WriteBytes(FsPath(ServerIni()), "[Database]\r\nServidor=localhost\r\n");
+  if (withErpIni) WriteErpIni(L"vandrelempresa", ServerIni());
+  override_.emplace(ExePath());
+}
+
+Installation::~Installation() {
+  StopStandins();
+}
+
+std::wstring Installation::ExeFolder() const {
+  return root_.Child(L"Sistema Gest\u00e3o");
+}
+
+std::wstring Installation::ExePath() const {
+  return ExeFolder() + platform::kSeparator + L"vandrelVirazuzor.exe";
+}
+
+std::wstring Installation::DataFolder() const {
+  return root_.Child(L"Dados") + platform::kSeparator;
+}
+
+std::wstring Installation::ServerIni() const {
+  return DataFolder() + L"Servidor.ini";
+}
+
+void Installation::WriteErpIni(const std::wstring& baseName,
+                               const std::wstring& serverIniPath) const {
+  WriteBytes(FsPath(ExeFolder() + platform::kSeparator + baseName + L".ini"),
+             platform::ToAnsi(L"[IniServidor]\r\nnomearquivo=" + serverIniPath + L"\r\n"));
+}
+
+void Installation::CopyStandin(const std::wstring& fileName, const std::wstring& asName) {
+  const std::wstring name = asName.empty() ? fileName : asName;
+  fs::copy_file(FsPath(StandinPath(fileName)), FsPath(ExeFolder() + platform::kSeparator + name),
+                fs::copy_options::overwrite_existing);
+  standins_.push_back(name.substr(0, name.rfind(L'.')));
+}
+
+bool Installation::StopStandins() {
+  bool allStopped = true;
+  for (const std::wstring& name : standins_) {
+    WriteBytes(FsPath(DataFolder() + name + L".stop"), "");
+  }
+  for (const std::wstring& name : standins_) {
+    allStopped = WaitForFileGone(FsPath(DataFolder() + name + L".lock"), 10) && allStopped;
+  }
+  return allStopped;
 }
 
 std::wstring StandinPath(std::wstring_view fileName) {

@@ -3,11 +3,18 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace test_support {
+
+// A std::filesystem path from the program's text, by way of UTF-8, which both builds accept
+// whatever the C locale is (a wide path with "ã" would not convert under the "C" locale).
+std::filesystem::path FsPath(std::wstring_view path);
+// The program's text of a std::filesystem path.
+std::wstring WidePath(const std::filesystem::path& path);
 
 // A fresh, unique folder under the system's temporary folder, removed with everything in it
 // when the object goes.
@@ -59,6 +66,39 @@ class ExecutablePathOverride {
   ~ExecutablePathOverride();
   ExecutablePathOverride(const ExecutablePathOverride&) = delete;
   ExecutablePathOverride& operator=(const ExecutablePathOverride&) = delete;
+};
+
+// A simulated installation in a temporary folder: the exe folder "Sistema Gestão" (blanks and a
+// Portuguese letter) with the running program standing in it as vandrelVirazuzor.exe, and the
+// data folder "Dados" beside it holding the server ini Servidor.ini. With an ERP ini,
+// vandrelempresa.ini in the exe folder names that server ini; without one, the data folder is
+// found as "Dados" beside the exe folder. Stand-ins copied in are told to stop at the end.
+class Installation {
+ public:
+  explicit Installation(bool withErpIni = true);
+  ~Installation();
+  Installation(const Installation&) = delete;
+  Installation& operator=(const Installation&) = delete;
+
+  const TempFolder& Root() const { return root_; }
+  std::wstring ExeFolder() const;   // without a trailing separator
+  std::wstring ExePath() const;     // the supervisor's executable
+  std::wstring DataFolder() const;  // with a trailing separator
+  std::wstring ServerIni() const;
+
+  // Writes <baseName>.ini into the exe folder, naming the server ini by the given path, in
+  // the ANSI code page.
+  void WriteErpIni(const std::wstring& baseName, const std::wstring& serverIniPath) const;
+  // Copies a stand-in program into the exe folder, under its own or another file name.
+  void CopyStandin(const std::wstring& fileName, const std::wstring& asName = L"");
+  // Asks every copied stand-in to stop (its .stop file) and waits up to 10 s for their lock
+  // files to go; false when one stayed.
+  bool StopStandins();
+
+ private:
+  TempFolder root_;
+  std::optional<ExecutablePathOverride> override_;
+  std::vector<std::wstring> standins_;
 };
 
 // Writes the bytes exactly as given (creating or truncating the file); throws on failure.

@@ -72,7 +72,8 @@ void CopyMasterExecutables() {
   // executables of the drive's root folder into the update folder.
   if (master.empty()) return;
   const std::wstring destination = FromSectionSignForm(sUpdateFolderArg);
-  for (const std::wstring& entry : platform::FindEntries(master, L"*.exe")) {
+  for (const std::wstring& entry :
+       platform::FindEntries(master, platform::kSeparator + std::wstring(L"*.exe"))) {
     const std::wstring target = destination + platform::kSeparator + entry;
     if (platform::FileExists(target)) continue;  // a published copy is never replaced
     // A copy that fails (a folder matching the pattern, a full disk) is not reported.

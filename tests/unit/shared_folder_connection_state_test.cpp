@@ -1,0 +1,142 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "platform/event_loop.h"
+#include "platform/files.h"
+#include "shared_folder/connection_state.h"
+#include "tests/unit/test_support.h"
+
+namespace {
+
+using test_support::FsPath;
+
+const std::wstring kAccessFailed = L"Não foi possível acessar a pasta Dados no Servidor.";
+
+class ConnectionState : public testing::Test {
+ protected:
+  void SetUp() override { platform::ClearTerminationRequestForTesting(); }
+  void TearDown() override { platform::ClearTerminationRequestForTesting(); }
+  std::wstring StateFile() const { return installation.DataFolder() + L"Virazuzor.txt"; }
+
+  test_support::Installation installation;
+  test_support::MessageBoxRecorder boxes;
+};
+
+TEST_F(ConnectionState, WrittenWordIsOneAnsiLineAndReadsBack) {
+  WriteConnectionState(L"CONECTAR");
+  EXPECT_EQ(test_support::ReadBytes(FsPath(StateFile())), "CONECTAR\r\n");
+  EXPECT_EQ(ReadConnectionState(), L"CONECTAR");
+  EXPECT_TRUE(ConnectionAllowed());
+
+  WriteDisconnectState();
+  EXPECT_EQ(test_support::ReadBytes(FsPath(StateFile())), "DESCONECTAR\r\n");
+  EXPECT_FALSE(ConnectionAllowed());
+
+  WriteConnectionState(L"ATUALIZAR");  // a shorter word replaces the whole file
+  EXPECT_EQ(test_support::ReadBytes(FsPath(StateFile())), "ATUALIZAR\r\n");
+  EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+struct ContentCase {
+  const char* name;
+  std::string bytes;
+  std::wstring read;
+  bool allowed;
+};
+
+std::ostream& operator<<(std::ostream& out, const ContentCase& c) {
+  return out << c.name;
+}
+
+class StateContent : public ConnectionState, public testing::WithParamInterface<ContentCase> {};
+
+TEST_P(StateContent, FirstLineIsTakenUnchanged) {
+  test_support::WriteBytes(FsPath(StateFile()), GetParam().bytes);
+  EXPECT_EQ(ReadConnectionState(), GetParam().read);
+  EXPECT_EQ(ConnectionAllowed(), GetParam().allowed);
+  EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ConnectionState, StateContent,
+    testing::Values(ContentCase{"empty", "", L"", true},
+                    ContentCase{"two_lines", "DESCONECTAR\r\nCONECTAR\r\n", L"DESCONECTAR", false},
+                    ContentCase{"lf_only", "DESCONECTAR\nCONECTAR\n", L"DESCONECTAR", false},
+                    ContentCase{"no_line_break", "DESCONECTAR", L"DESCONECTAR", false},
+                    ContentCase{"lower_case", "desconectar\r\n", L"desconectar", true},
+                    ContentCase{"trailing_blank", "DESCONECTAR \r\n", L"DESCONECTAR ", true},
+                    ContentCase{"leading_blank", " DESCONECTAR\r\n", L" DESCONECTAR", true},
+                    ContentCase{"lone_cr_is_text", "DESCONECTAR\rX", L"DESCONECTAR\rX", true},
+                    ContentCase{"ansi_letters", "Gest\xe3o\r\n", L"Gest\u00e3o", true},
+                    ContentCase{"binary_junk", std::string("\x00\xff\x01\x80z\r\nDESCONECTAR", 13),
+                                std::wstring(L"\0\u00ff\x01\u20acz", 5), true}),
+    [](const testing::TestParamInfo<ContentCase>& info) { return std::string(info.param.name); });
+
+TEST_F(ConnectionState, MissingFileReadsEmptyWithoutMessage) {
+  EXPECT_EQ(ReadConnectionState(), L"");
+  EXPECT_TRUE(ConnectionAllowed());
+  EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+TEST_F(ConnectionState, HugeFileWithoutLineBreakIsReadOnlyToTheCap) {
+  {
+    test_support::WriteBytes(FsPath(StateFile()), "DESCONECTAR");
+    std::filesystem::resize_file(FsPath(StateFile()), 100u * 1024 * 1024);  // sparse where it can
+  }
+  const std::wstring state = ReadConnectionState();
+  ASSERT_EQ(state.size(), kMaxConnectionStateLength);
+  EXPECT_EQ(state.substr(0, 11), L"DESCONECTAR");
+  EXPECT_EQ(state.find_first_not_of(L'\0', 11), std::wstring::npos);
+  EXPECT_TRUE(ConnectionAllowed());
+  EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+TEST_F(ConnectionState, FileHeldByAWriterShowsTheMessageAndReadsEmpty) {
+  test_support::WriteBytes(FsPath(StateFile()), "DESCONECTAR\r\n");
+  platform::File writer(StateFile(), platform::File::Open::CreateAlways);
+  ASSERT_TRUE(writer.IsOpen());
+  EXPECT_EQ(ReadConnectionState(), L"");
+  EXPECT_TRUE(ConnectionAllowed());
+  ASSERT_EQ(boxes.Boxes().size(), 2u);
+  for (const auto& box : boxes.Boxes()) {
+    EXPECT_EQ(box.text, kAccessFailed);
+    EXPECT_EQ(box.caption, L"Aviso do Sistema");
+    EXPECT_EQ(box.flags, 16u);
+  }
+}
+
+TEST_F(ConnectionState, WriteRefusedByAReaderShowsTheMessageAndKeepsTheFile) {
+  test_support::WriteBytes(FsPath(StateFile()), "DESCONECTAR\r\n");
+  {
+    platform::File reader(StateFile(), platform::File::Open::ReadExisting);
+    ASSERT_TRUE(reader.IsOpen());
+    WriteConnectionState(L"CONECTAR");
+  }
+  EXPECT_EQ(boxes.Texts(), std::vector<std::wstring>{kAccessFailed});
+  EXPECT_EQ(test_support::ReadBytes(FsPath(StateFile())), "DESCONECTAR\r\n");
+}
+
+TEST_F(ConnectionState, MissingDataFolderGivesTheResolutionMessageThenTheWriteMessage) {
+  std::filesystem::remove_all(FsPath(installation.DataFolder()));
+  const std::wstring serverIniMissing =
+      L"Não foi encontrado o arquivo de inicialização dentro da pasta vandrel Empresa";
+
+  WriteConnectionState(L"CONECTAR");
+  EXPECT_EQ(boxes.Texts(), (std::vector<std::wstring>{serverIniMissing, kAccessFailed}));
+  boxes.Clear();
+
+  EXPECT_EQ(ReadConnectionState(), L"");
+  EXPECT_EQ(boxes.Texts(), std::vector<std::wstring>{serverIniMissing});
+  EXPECT_TRUE(platform::TerminationRequested());
+}
+
+TEST_F(ConnectionState, EmptyServerIniNameMakesWritesFail) {
+  installation.WriteErpIni(L"vandrelempresa", L"");
+  WriteConnectionState(L"CONECTAR");
+  ASSERT_EQ(boxes.Texts().size(), 2u);
+  EXPECT_EQ(boxes.Texts()[1], kAccessFailed);
+}
+
+}  // namespace

@@ -1,0 +1,165 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "platform/files.h"
+#include "platform/paths.h"
+#include "shared_folder/lock_files.h"
+#include "tests/unit/test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using test_support::FsPath;
+constexpr wchar_t S = platform::kSeparator;
+
+struct NameCase {
+  std::wstring executable;
+  std::wstring lockFile;
+};
+
+class LockFileNameOf : public testing::TestWithParam<NameCase> {};
+
+TEST_P(LockFileNameOf, IsTheBaseNameWithLock) {
+  EXPECT_EQ(LockFileName(GetParam().executable), GetParam().lockFile);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    LockFiles, LockFileNameOf,
+    testing::Values(NameCase{std::wstring(L"S:") + S + L"Sistema" + S + L"vandrelMonitorEmail.exe",
+                             L"vandrelMonitorEmail.lock"},
+                    NameCase{L"vandrelMonitorEmail.exe", L"vandrelMonitorEmail.lock"},
+                    NameCase{L"  vandrelMonitorEmail.exe \t", L"vandrelMonitorEmail.lock"},
+                    NameCase{L"vandrelVirazuzor", L".lock"}, NameCase{L"a.b.exe", L"a.b.lock"},
+                    NameCase{L"VANDRELSERVICE.EXE", L"VANDRELSERVICE.lock"},
+                    NameCase{std::wstring(L"pasta.com.ponto") + S + L"programa", L".lock"},
+                    NameCase{std::wstring(L"Gest\u00e3o") + S + L"Servi\u00e7o.exe",
+                             L"Servi\u00e7o.lock"}));
+
+class LockFiles : public testing::Test {
+ protected:
+  test_support::TempFolder temp;
+  std::wstring Folder() const { return temp.WithSeparator(); }
+};
+
+TEST_F(LockFiles, WrittenLockFileHoldsTheAnsiLineAndIsNeverOverwritten) {
+  const std::wstring exe = std::wstring(L"C:") + S + L"Gest\u00e3o" + S + L"vandrelVirazuzor.exe";
+  EXPECT_FALSE(LockFileExists(exe, Folder()));
+  EXPECT_EQ(WriteLockFile(exe, Folder()), LockWrite::Written);
+  EXPECT_TRUE(LockFileExists(exe, Folder()));
+  const std::string expected = "Este arquivo indica que o monitor C:" + std::string(1, char(S)) +
+                               "Gest\xe3o" + std::string(1, char(S)) +
+                               "vandrelVirazuzor.exe est\xe1 em execu\xe7\xe3o.\r\n";
+  EXPECT_EQ(test_support::ReadBytes(temp.Path() / "vandrelVirazuzor.lock"), expected);
+
+  // Another copy that tested before this write finds the file taken and learns so.
+  EXPECT_EQ(WriteLockFile(L"other" + std::wstring{S} + L"vandrelVirazuzor.exe", Folder()),
+            LockWrite::AlreadyExists);
+  EXPECT_EQ(test_support::ReadBytes(temp.Path() / "vandrelVirazuzor.lock"), expected);
+}
+
+TEST_F(LockFiles, WriteIntoAMissingFolderRaisesTheIoError) {
+  const std::wstring missing = temp.Child(L"Dados") + S;
+  try {
+    WriteLockFile(L"vandrelVirazuzor.exe", missing);
+    FAIL() << "no error raised";
+  } catch (const IoError& error) {
+    EXPECT_EQ(error.Path(), missing + L"vandrelVirazuzor.lock");
+    EXPECT_FALSE(error.SystemText().empty());
+  }
+}
+
+TEST_F(LockFiles, OnlyAFileCountsAndDeletingIsQuiet) {
+  fs::create_directory(temp.Path() / "pasta.lock");
+  EXPECT_FALSE(LockFileExists(L"pasta.exe", Folder()));
+  DeleteLockFile(L"pasta.exe", Folder());  // a folder is left alone
+  EXPECT_TRUE(fs::exists(temp.Path() / "pasta.lock"));
+  DeleteLockFile(L"nada.exe", Folder());  // nothing to delete
+
+  test_support::WriteBytes(temp.Path() / "vandrelService.lock", "");
+  DeleteLockFile(L"vandrelService.exe", Folder());
+  EXPECT_FALSE(LockFileExists(L"vandrelService.exe", Folder()));
+}
+
+class StaleLockSweep : public LockFiles {
+ protected:
+  void SetUp() override {
+    for (const char* name : {"a.lock", "vandrelService.LOCK", "vandrelVirazuzor.lock"}) {
+      test_support::WriteBytes(temp.Path() / name, "x");
+    }
+    test_support::WriteBytes(temp.Path() / "Virazuzor.txt", "CONECTAR\r\n");
+  }
+  void PutDatabase() { test_support::WriteBytes(temp.Path() / "ZELTRAN.FDB", "database"); }
+  int LocksLeft() const {
+    return static_cast<int>(platform::FindEntries(Folder(), L"*.lock").size());
+  }
+  bool DatabaseInPlace() const {
+    return test_support::ReadBytes(temp.Path() / "ZELTRAN.FDB") == "database" &&
+           !fs::exists(temp.Path() / "ZELTRAN_2.FDB");
+  }
+  test_support::MessageBoxRecorder boxes;
+};
+
+TEST_F(StaleLockSweep, FreeDatabaseLetsEveryLockFileGo) {
+  PutDatabase();
+  ClearStaleLockFiles(Folder());
+  EXPECT_EQ(LocksLeft(), 0);
+  EXPECT_TRUE(DatabaseInPlace());
+  EXPECT_TRUE(fs::exists(temp.Path() / "Virazuzor.txt"));
+  EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+TEST_F(StaleLockSweep, MissingDatabaseDeletesNothing) {
+  ClearStaleLockFiles(Folder());
+  EXPECT_EQ(LocksLeft(), 3);
+  EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+TEST_F(StaleLockSweep, DatabaseInUseDeletesNothing) {
+  PutDatabase();
+  platform::File server(Folder() + L"ZELTRAN.FDB", platform::File::Open::CreateAlways);
+  ASSERT_TRUE(server.IsOpen());
+  ClearStaleLockFiles(Folder());
+  EXPECT_EQ(LocksLeft(), 3);
+  EXPECT_TRUE(platform::FileExists(Folder() + L"ZELTRAN.FDB"));
+  EXPECT_FALSE(platform::FileExists(Folder() + L"ZELTRAN_2.FDB"));
+}
+
+TEST_F(StaleLockSweep, ReadOnlyLockFileStaysAndTheOthersGo) {
+  PutDatabase();
+  fs::permissions(temp.Path() / "a.lock",
+                  fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  ClearStaleLockFiles(Folder());
+  EXPECT_EQ(platform::FindEntries(Folder(), L"*.lock"), std::vector<std::wstring>{L"a.lock"});
+}
+
+TEST_F(StaleLockSweep, RenameBackIsRetriedBeforeItCountsAsFailed) {
+  PutDatabase();
+  int refusals = 2;
+  ClearStaleLockFiles(Folder(), [&](const std::wstring& from, const std::wstring& to) {
+    if (from.ends_with(L"ZELTRAN_2.FDB") && refusals > 0) {
+      --refusals;
+      return false;
+    }
+    return platform::RenameFile(from, to);
+  });
+  EXPECT_EQ(LocksLeft(), 0);
+  EXPECT_TRUE(DatabaseInPlace());
+  EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+TEST_F(StaleLockSweep, DatabaseStuckUnderTheTemporaryNameIsReportedAndLocksStay) {
+  PutDatabase();
+  ClearStaleLockFiles(Folder(), [&](const std::wstring& from, const std::wstring& to) {
+    return !from.ends_with(L"ZELTRAN_2.FDB") && platform::RenameFile(from, to);
+  });
+  EXPECT_EQ(LocksLeft(), 3);
+  ASSERT_EQ(boxes.Boxes().size(), 1u);
+  EXPECT_NE(boxes.Boxes()[0].text.find(Folder() + L"ZELTRAN_2.FDB"), std::wstring::npos);
+  EXPECT_NE(boxes.Boxes()[0].text.find(Folder() + L"ZELTRAN.FDB"), std::wstring::npos);
+  EXPECT_EQ(boxes.Boxes()[0].caption, L"Aviso do Sistema");
+  EXPECT_EQ(boxes.Boxes()[0].flags, 16u);
+}
+
+}  // namespace

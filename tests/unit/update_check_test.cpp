@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/clock.h"
+#include "platform/dialogs.h"
 #include "platform/event_loop.h"
 #include "platform/files.h"
 #include "platform/paths.h"

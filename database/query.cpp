@@ -110,6 +110,8 @@ void Query::Prepare() {
   Transaction* transaction = connection.DefaultTransaction();
   if (!transaction) throw DatabaseError(L"Database has no default transaction");
   if (!transaction->InTransaction()) transaction->Start();
+  // From here on the text goes to the server.
+  if (Observer()) Observer()(sql_);
   if (prepared_ && StatementAlive()) return;
 
   DropStatement();
@@ -167,7 +169,6 @@ void Query::Prepare() {
 void Query::Execute(bool keepCursor) {
   if (cursorOpen_) Close();
   Prepare();
-  if (Observer()) Observer()(sql_);
   Connection& connection = Database();
   const FbClient& client = connection.Client();
   Transaction* transaction = connection.DefaultTransaction();

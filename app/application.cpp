@@ -1,3 +1,33 @@
 #include "app/application.h"
 
-int RunApplication() { return 0; }
+#include <memory>
+
+#include "app/error_handler.h"
+#include "app/main_window_layout.h"
+#include "app/principal.h"
+#include "platform/event_loop.h"
+#include "platform/main_window.h"
+#include "platform/shell_link.h"
+
+TfrmPrincipal* frmPrincipal = nullptr;
+
+int RunApplication() {
+  // COM for this thread, single-threaded apartment: the desktop shortcut needs it.
+  platform::ComApartment com;
+  const std::unique_ptr<platform::MainWindow> view =
+      platform::CreateMainWindow(MainWindowLayout(), kApplicationTitle);
+  auto form = std::make_unique<TfrmPrincipal>(*view);
+  frmPrincipal = form.get();
+  // Headless: SIGINT and SIGTERM act as the menu entry "&Sair".
+  platform::SetTerminationSignalHandler([] { RunHandler([] { frmPrincipal->Sair1Click(); }); });
+
+  // An error abandons the rest of the creation; the program stays resident all the same.
+  RunHandler([&] { form->FormCreate(); });
+  const int exitCode = platform::RunEventLoop();
+
+  platform::SetTerminationSignalHandler({});
+  RunHandler([&] { form->FormDestroy(); });
+  frmPrincipal = nullptr;
+  form.reset();
+  return exitCode;
+}

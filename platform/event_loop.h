@@ -17,6 +17,11 @@ void ClearTerminationRequestForTesting();
 // Dispatches the messages that are waiting now (timer ticks included), then returns.
 void ProcessPendingMessages();
 
+// Runs the task on the loop's thread at a later turn of the loop (or inside
+// ProcessPendingMessages), after the current handler has returned: a window frees itself this
+// way from inside its own handlers.
+void PostToLoop(std::function<void()> task);
+
 // Blocks the thread (Sleep).
 void SleepMilliseconds(unsigned milliseconds);
 
@@ -25,6 +30,11 @@ void SleepMilliseconds(unsigned milliseconds);
 
 // Runs the loop until a termination request; returns the exit code (0).
 int RunEventLoop();
+
+// Headless: SIGINT and SIGTERM run this handler on the loop thread (at its next turn or inside
+// ProcessPendingMessages). Windows: not used; the session's end is the system's affair. An
+// empty function restores the default (the handler is dropped and the signals are ignored).
+void SetTerminationSignalHandler(std::function<void()> handler);
 
 // The main window's timer. Disabled at creation. A tick does not start while the previous one
 // is still running (a modal box inside a tick runs its own loop); such a tick is skipped.
@@ -45,11 +55,13 @@ class Timer {
   void Fire();
   bool TickRunning() const { return running_; }
 
+  // The build's own timer machinery (a deadline, or a window timer).
+  struct Backend;
+
  private:
   void Arm();
   void Disarm();
 
-  struct Backend;
   std::unique_ptr<Backend> backend_;
   std::function<void()> onTick_;
   unsigned interval_;

@@ -1,9 +1,14 @@
-// The labels of the main window that the system's operations write. Windows: the static
-// controls of the status window, repainted at once. Headless: one line on standard output
-// for each change ("Situação Atual: CONECTADO").
+// The main window. Windows: the status window built from its layout, the application's owner
+// window that carries the taskbar button, the notification-area icon and its popup menu.
+// Headless: no window; every label change is one line on standard output
+// ("Situação Atual: CONECTADO").
 #pragma once
 
+#include <functional>
+#include <memory>
 #include <string>
+
+#include "platform/window_layout.h"
 
 namespace platform {
 
@@ -15,5 +20,57 @@ class StatusLabels {
   virtual void SetLabelText(MainLabel label, const std::wstring& text) = 0;
   virtual std::wstring LabelText(MainLabel label) const = 0;
 };
+
+// Control ids that the layout gives and the view relies on.
+namespace main_control {
+inline constexpr int kLblVersao = 101;
+inline constexpr int kBevel1 = 102;
+inline constexpr int kLabel1 = 103;
+inline constexpr int kLblConectadoDesconectado = 104;
+inline constexpr int kBtnConectar = 105;
+inline constexpr int kBtnDesconectar = 106;
+inline constexpr int kLabel2 = 107;
+inline constexpr int kLblBaseDados = 108;
+inline constexpr int kLblInicioAtividade = 109;
+inline constexpr int kBevel2 = 110;
+inline constexpr int kLblNomeArquivo = 111;
+inline constexpr int kBevel3 = 112;
+inline constexpr int kBitBtn1 = 113;
+// Popup menu entries.
+inline constexpr int kPmnuiOpen = 201;
+inline constexpr int kSair1 = 202;
+}  // namespace main_control
+
+// The view's events; each runs on the user-interface thread. The window system sees no
+// exception: whoever sets them runs them through the general error handler.
+struct MainWindowHandlers {
+  std::function<void()> open;        // double-click on the icon, "&Abrir vandrel Virazuzor"
+  std::function<void()> exit;        // "&Sair"
+  std::function<void()> close;       // asked to close: close button, Alt+F4, RequestClose
+  std::function<void()> minimize;    // BitBtn1
+  std::function<void()> connect;     // btnConectar
+  std::function<void()> disconnect;  // btnDesconectar
+};
+
+class MainWindow : public StatusLabels {
+ public:
+  virtual void SetHandlers(MainWindowHandlers handlers) = 0;
+  // Shows the window and brings it to the front (also when it is visible already).
+  virtual void Show() = 0;
+  virtual void Hide() = 0;
+  virtual bool Visible() const = 0;
+  // Hides the application's owner window, which carries the taskbar button.
+  virtual void HideApplicationWindow() = 0;
+  // Asks the window to close, as its close button does: runs the close handler.
+  virtual void RequestClose() = 0;
+  // Adds or removes the notification-area icon; the results are not examined.
+  virtual void AddTrayIcon() = 0;
+  virtual void DeleteTrayIcon() = 0;
+};
+
+// Creates the window hidden (Windows: its handle exists from here on), its labels with their
+// texts at load.
+std::unique_ptr<MainWindow> CreateMainWindow(const WindowLayout& layout,
+                                             const std::wstring& applicationTitle);
 
 }  // namespace platform

@@ -1,0 +1,85 @@
+#include "app/principal.h"
+
+#include "app/error_handler.h"
+#include "platform/clock.h"
+#include "platform/paths.h"
+#include "shared_folder/connection_state.h"
+#include "update/file_date_text.h"
+
+TfrmPrincipal::TfrmPrincipal(platform::MainWindow& view)
+    : DatabaseLink(view),
+      Timer1(5000, [this] { RunHandler([this] { Timer1Timer(); }); }),
+      view_(view) {
+  view_.SetHandlers(platform::MainWindowHandlers{
+      .open = [this] { RunHandler([this] { pmnuiOpenClick(); }); },
+      .exit = [this] { RunHandler([this] { Sair1Click(); }); },
+      .close =
+          [this] {
+            RunHandler([this] {
+              platform::CloseAction action = platform::CloseAction::Hide;
+              FormClose(action);
+              if (action == platform::CloseAction::Hide) view_.Hide();
+            });
+          },
+      .minimize = [this] { RunHandler([this] { BitBtn1Click(); }); },
+      .connect = [this] { RunHandler([this] { btnConectarClick(); }); },
+      .disconnect = [this] { RunHandler([this] { btnDesconectarClick(); }); },
+  });
+}
+
+TfrmPrincipal::~TfrmPrincipal() {
+  // The view outlives this object: nothing may call back into it any more.
+  view_.SetHandlers({});
+}
+
+void TfrmPrincipal::FormCreate() {
+  view_.SetLabelText(platform::MainLabel::InicioAtividade,
+                     L"Em atividade desde " + platform::FormatStartTime(platform::Now()));
+  view_.AddTrayIcon();
+  StartupSequence();
+}
+
+void TfrmPrincipal::FormClose(platform::CloseAction& action) {
+  action = platform::CloseAction::None;
+  view_.Hide();
+}
+
+void TfrmPrincipal::FormDestroy() {
+  view_.DeleteTrayIcon();
+}
+
+void TfrmPrincipal::pmnuiOpenClick() {
+  view_.Show();
+  view_.HideApplicationWindow();
+}
+
+void TfrmPrincipal::BitBtn1Click() {
+  view_.RequestClose();
+}
+
+void TfrmPrincipal::btnConectarClick() {
+  WriteConnectionState(L"CONECTAR");
+}
+
+void TfrmPrincipal::btnDesconectarClick() {
+  WriteDisconnectState();
+}
+
+std::wstring VersionLabelText(const std::wstring& fileDateText) {
+  const std::size_t kept = fileDateText.size() >= 3 ? fileDateText.size() - 3 : 0;
+  return L"Versão: " + fileDateText.substr(0, kept);
+}
+
+void TfrmPrincipal::ShowVersion() {
+  const std::wstring executable = platform::ExecutablePath();
+  std::wstring text = FileDateText(executable);
+  // At exactly 00:00:00 the default form has no time part, and the cut would eat the year:
+  // render one second later instead, so that the cut leaves "00:00" as at any other time.
+  if (const auto when = platform::FileDosLocalTime(executable);
+      when && when->hour == 0 && when->minute == 0 && when->second == 0) {
+    auto oneSecondLater = *when;
+    oneSecondLater.second = 1;
+    text = platform::FormatDefaultDateTime(oneSecondLater);
+  }
+  view_.SetLabelText(platform::MainLabel::Versao, VersionLabelText(text));
+}

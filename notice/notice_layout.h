@@ -1,0 +1,7 @@
+// The notice window's layout: caption "Aviso do Sistema", Tahoma 8, the message label, the
+// confirmation box and the OK button on its bottom panel.
+#pragma once
+
+#include "platform/window_layout.h"
+
+const platform::WindowLayout& NoticeWindowLayout();

@@ -1,0 +1,44 @@
+// Real controls from layout rows: labels, bevels, image buttons, check boxes, panels, in the
+// window's font; shared by the main window and the notice window.
+#pragma once
+
+#include <windows.h>
+
+#include <vector>
+
+#include "platform/win32/gui_handles.h"
+#include "platform/window_layout.h"
+
+namespace platform::win32 {
+
+// The window's font at the screen's pixels per inch ("MS Sans Serif" 8 pt is -11 at 96).
+UniqueFont CreateLayoutFont(std::wstring_view name, int points, bool bold);
+
+// The class of the plain container windows (page, panel): button-face background, and the
+// commands and drawing requests of its controls passed up to the top-level window.
+const wchar_t* ContainerClassName();
+
+// Client size to window size for a style, at the default placement.
+SIZE WindowSizeForClient(int clientWidth, int clientHeight, DWORD style, DWORD exStyle);
+
+// Everything a window keeps alive for the controls it built.
+struct ControlResources {
+  std::vector<UniqueImageList> imageLists;
+};
+
+// Creates the control of one layout row inside parent. A button's image is loaded from the
+// program's resources (two glyphs side by side, magenta drawn transparent); a missing
+// resource leaves the button with its text only.
+HWND CreateLayoutControl(HWND parent, const ControlLayout& row, HFONT font, HFONT boldFont,
+                         ControlResources& resources);
+
+// Sizes an auto-size label to its current text in its font.
+void SizeLabelToText(HWND label);
+
+// Draws a bevel (a line at its top edge) for WM_DRAWITEM; true when the item was one.
+bool DrawBevel(const DRAWITEMSTRUCT& item);
+
+// Sets a label's text and repaints it (and what it uncovered) at once.
+void SetLabelTextNow(HWND label, const std::wstring& text, bool autoSize);
+
+}  // namespace platform::win32

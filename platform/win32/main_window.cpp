@@ -1,0 +1,264 @@
+// The status window, the application's owner window, the notification-area icon and its
+// popup menu.
+#include "platform/main_window.h"
+
+#include <windows.h>
+// After windows.h, which they need.
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <map>
+
+#include "platform/win32/controls.h"
+#include "platform/win32/gui_handles.h"
+#include "resources/resource_ids.h"
+
+namespace platform {
+
+namespace {
+
+// The record that the program's Windows expects: the full structure with the balloon, GUID
+// and balloon-icon fields.
+static_assert(sizeof(void*) != 4 || sizeof(NOTIFYICONDATAW) == 956);
+
+constexpr UINT kTrayCallbackMessage = WM_USER + 1;  // 1025
+constexpr wchar_t kApplicationWindowClass[] = L"VirazuzorApplication";
+constexpr wchar_t kMainWindowClass[] = L"TfrmPrincipal";
+constexpr DWORD kMainStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD kMainExStyle = WS_EX_CONTROLPARENT;
+
+HICON ApplicationIcon() {
+  HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APPLICATION_ICON));
+  return icon ? icon : LoadIconW(nullptr, IDI_APPLICATION);
+}
+
+int ControlId(MainLabel label) {
+  switch (label) {
+    case MainLabel::Versao:
+      return main_control::kLblVersao;
+    case MainLabel::ConectadoDesconectado:
+      return main_control::kLblConectadoDesconectado;
+    case MainLabel::BaseDados:
+      return main_control::kLblBaseDados;
+    case MainLabel::InicioAtividade:
+      return main_control::kLblInicioAtividade;
+  }
+  return 0;
+}
+
+LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+void RegisterClasses() {
+  static const bool registered = [] {
+    WNDCLASSW application{};
+    application.lpfnWndProc = DefWindowProcW;
+    application.hInstance = GetModuleHandleW(nullptr);
+    application.hIcon = ApplicationIcon();
+    application.lpszClassName = kApplicationWindowClass;
+    WNDCLASSW main{};
+    main.lpfnWndProc = MainWindowProc;
+    main.hInstance = GetModuleHandleW(nullptr);
+    main.hIcon = ApplicationIcon();
+    main.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    main.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    main.lpszClassName = kMainWindowClass;
+    return RegisterClassW(&application) != 0 && RegisterClassW(&main) != 0;
+  }();
+  static_cast<void>(registered);
+  INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
+                                ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
+}
+
+class Win32MainWindow final : public MainWindow {
+ public:
+  Win32MainWindow(const WindowLayout& layout, const std::wstring& applicationTitle);
+
+  void SetLabelText(MainLabel label, const std::wstring& text) override;
+  std::wstring LabelText(MainLabel label) const override;
+  void SetHandlers(MainWindowHandlers handlers) override { handlers_ = std::move(handlers); }
+  void Show() override;
+  void Hide() override { ShowWindow(main_.get(), SW_HIDE); }
+  bool Visible() const override { return IsWindowVisible(main_.get()) != FALSE; }
+  void HideApplicationWindow() override { ShowWindow(application_.get(), SW_HIDE); }
+  void RequestClose() override { SendMessageW(main_.get(), WM_CLOSE, 0, 0); }
+  void AddTrayIcon() override {
+    // A failed icon is not detected: the program then runs without one.
+    static_cast<void>(Shell_NotifyIconW(NIM_ADD, &trayIconData_));
+  }
+  void DeleteTrayIcon() override {
+    static_cast<void>(Shell_NotifyIconW(NIM_DELETE, &trayIconData_));  // as for NIM_ADD
+  }
+
+  LRESULT WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+ private:
+  static void Run(const std::function<void()>& handler) {
+    if (handler) handler();
+  }
+  void ShowPopupMenu();
+
+  // Declared before the main window: the owned window goes first.
+  win32::UniqueWindow application_;
+  win32::UniqueWindow main_;
+  win32::UniqueFont font_;
+  win32::UniqueFont boldFont_;
+  win32::UniqueMenu popupMenu_;
+  win32::ControlResources resources_;
+  std::map<int, HWND> controls_;
+  std::map<int, bool> autoSize_;
+  NOTIFYICONDATAW trayIconData_{};
+  MainWindowHandlers handlers_;
+};
+
+LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* window = reinterpret_cast<Win32MainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (!window) return DefWindowProcW(hwnd, message, wParam, lParam);
+  return window->WndProc(hwnd, message, wParam, lParam);
+}
+
+Win32MainWindow::Win32MainWindow(const WindowLayout& layout, const std::wstring& applicationTitle) {
+  RegisterClasses();
+  HINSTANCE instance = GetModuleHandleW(nullptr);
+  // The owner of the status window, as the application's window: it carries the taskbar
+  // button, so the owned status window has none of its own.
+  application_.reset(CreateWindowExW(0, kApplicationWindowClass, applicationTitle.c_str(),
+                                     WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0, 0,
+                                     0, nullptr, nullptr, instance, nullptr));
+  const SIZE size =
+      win32::WindowSizeForClient(layout.clientWidth, layout.clientHeight, kMainStyle, kMainExStyle);
+  const std::wstring caption(layout.caption);
+  main_.reset(CreateWindowExW(kMainExStyle, kMainWindowClass, caption.c_str(), kMainStyle,
+                              CW_USEDEFAULT, CW_USEDEFAULT, size.cx, size.cy, application_.get(),
+                              nullptr, instance, this));
+  font_ = win32::CreateLayoutFont(layout.fontName, layout.fontPoints, false);
+  boldFont_ = win32::CreateLayoutFont(layout.fontName, layout.fontPoints, true);
+  SendMessageW(main_.get(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+
+  // The page control fills the client area; its one page holds every control.
+  HWND parent = main_.get();
+  if (!layout.pageCaption.empty()) {
+    HWND tabs = CreateWindowExW(WS_EX_CONTROLPARENT, WC_TABCONTROLW, L"",
+                                WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0,
+                                layout.clientWidth, layout.clientHeight, main_.get(), nullptr,
+                                instance, nullptr);
+    SendMessageW(tabs, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    std::wstring pageCaption(layout.pageCaption);
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = pageCaption.data();
+    SendMessageW(tabs, TCM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    RECT page{0, 0, layout.clientWidth, layout.clientHeight};
+    SendMessageW(tabs, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&page));
+    parent = CreateWindowExW(WS_EX_CONTROLPARENT, win32::ContainerClassName(), L"",
+                             WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, page.left, page.top,
+                             page.right - page.left, page.bottom - page.top, tabs, nullptr,
+                             instance, nullptr);
+  }
+  for (const ControlLayout& row : layout.controls) {
+    HWND holder = row.parent != 0 ? controls_[row.parent] : parent;
+    controls_[row.id] =
+        win32::CreateLayoutControl(holder, row, font_.get(), boldFont_.get(), resources_);
+    autoSize_[row.id] = (row.style & kAutoSize) != 0;
+  }
+
+  popupMenu_.reset(CreatePopupMenu());
+  AppendMenuW(popupMenu_.get(), MF_STRING, main_control::kPmnuiOpen, L"&Abrir vandrel Virazuzor");
+  AppendMenuW(popupMenu_.get(), MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(popupMenu_.get(), MF_STRING, main_control::kSair1, L"&Sair");
+
+  trayIconData_.cbSize = sizeof(NOTIFYICONDATAW);
+  trayIconData_.hWnd = main_.get();
+  trayIconData_.uID = 0;
+  trayIconData_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;  // 7
+  trayIconData_.uCallbackMessage = kTrayCallbackMessage;
+  trayIconData_.hIcon = ApplicationIcon();
+  applicationTitle.copy(trayIconData_.szTip, std::size(trayIconData_.szTip) - 1);
+}
+
+void Win32MainWindow::SetLabelText(MainLabel label, const std::wstring& text) {
+  const int id = ControlId(label);
+  if (HWND control = controls_[id]) win32::SetLabelTextNow(control, text, autoSize_[id]);
+}
+
+std::wstring Win32MainWindow::LabelText(MainLabel label) const {
+  const auto found = controls_.find(ControlId(label));
+  if (found == controls_.end() || !found->second) return L"";
+  const int length = GetWindowTextLengthW(found->second);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  GetWindowTextW(found->second, text.data(), length + 1);
+  text.resize(static_cast<std::size_t>(length));
+  return text;
+}
+
+void Win32MainWindow::Show() {
+  // Showing the main window shows the application's window (the taskbar button) with it;
+  // the caller hides that one again.
+  ShowWindow(application_.get(), SW_SHOWNOACTIVATE);
+  ShowWindow(main_.get(), SW_SHOW);
+  SetForegroundWindow(main_.get());
+  BringWindowToTop(main_.get());
+}
+
+void Win32MainWindow::ShowPopupMenu() {
+  SetForegroundWindow(main_.get());
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  // Returns when the menu has closed; the chosen entry arrives as WM_COMMAND.
+  TrackPopupMenu(popupMenu_.get(), 0, cursor.x, cursor.y, 0, main_.get(), nullptr);
+  // Makes the menu close properly when the user clicks elsewhere next time.
+  PostMessageW(main_.get(), WM_NULL, 0, 0);
+}
+
+LRESULT Win32MainWindow::WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case kTrayCallbackMessage:
+      if (lParam == WM_LBUTTONDBLCLK) {
+        Run(handlers_.open);
+      } else if (lParam == WM_RBUTTONDOWN) {
+        ShowPopupMenu();
+      }
+      break;  // on to the standard handling, as every message
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case main_control::kPmnuiOpen:
+          Run(handlers_.open);
+          return 0;
+        case main_control::kSair1:
+          Run(handlers_.exit);
+          return 0;
+        case main_control::kBitBtn1:
+          Run(handlers_.minimize);
+          return 0;
+        case main_control::kBtnConectar:
+          Run(handlers_.connect);
+          return 0;
+        case main_control::kBtnDesconectar:
+          Run(handlers_.disconnect);
+          return 0;
+        default:
+          break;
+      }
+      break;
+    case WM_CLOSE:
+      // The close handler decides; the window is never destroyed by a close.
+      Run(handlers_.close);
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+}  // namespace
+
+std::unique_ptr<MainWindow> CreateMainWindow(const WindowLayout& layout,
+                                             const std::wstring& applicationTitle) {
+  return std::make_unique<Win32MainWindow>(layout, applicationTitle);
+}
+
+}  // namespace platform

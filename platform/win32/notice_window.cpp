@@ -1,0 +1,159 @@
+// The notice window: a top-level window without border icons, Tahoma 8, its controls built
+// from the layout, Panel1 kept at the bottom edge.
+#include "platform/notice_window.h"
+
+#include <windows.h>
+
+#include <map>
+
+#include "platform/win32/controls.h"
+#include "platform/win32/gui_handles.h"
+
+namespace platform {
+
+namespace {
+
+constexpr wchar_t kNoticeWindowClass[] = L"TfrmMensagemConfirmarGenerica";
+// Single fixed border with a caption but no system menu: no border icons at all.
+constexpr DWORD kNoticeStyle = WS_OVERLAPPED | WS_CAPTION | WS_CLIPCHILDREN;
+constexpr DWORD kNoticeExStyle = WS_EX_CONTROLPARENT;
+
+LRESULT CALLBACK NoticeWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+class Win32NoticeWindow final : public NoticeWindow {
+ public:
+  explicit Win32NoticeWindow(const WindowLayout& layout);
+
+  void SetHandlers(NoticeWindowHandlers handlers) override { handlers_ = std::move(handlers); }
+  void Show() override { ShowWindow(window_.get(), SW_SHOW); }
+  void Hide() override { ShowWindow(window_.get(), SW_HIDE); }
+  bool Visible() const override { return IsWindowVisible(window_.get()) != FALSE; }
+  void SetConfirmationVisible(bool visible) override {
+    for (int id : {notice_control::kPanel1, notice_control::kCkbConcordo, notice_control::kBtnOk}) {
+      ShowWindow(Control(id), visible ? SW_SHOW : SW_HIDE);
+    }
+  }
+  void SetSize(int width, int height) override {
+    SetWindowPos(window_.get(), nullptr, 0, 0, width, height,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RedrawWindow(window_.get(), nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  }
+  void SetMessage(const std::wstring& text) override {
+    win32::SetLabelTextNow(Control(notice_control::kLblMensagem), text, false);
+  }
+  std::wstring Message() const override {
+    HWND label = Control(notice_control::kLblMensagem);
+    const int length = GetWindowTextLengthW(label);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    GetWindowTextW(label, text.data(), length + 1);
+    text.resize(static_cast<std::size_t>(length));
+    return text;
+  }
+  bool ConcordoChecked() const override {
+    return SendMessageW(Control(notice_control::kCkbConcordo), BM_GETCHECK, 0, 0) == BST_CHECKED;
+  }
+  void SetConcordoChecked(bool checked) override {
+    SendMessageW(Control(notice_control::kCkbConcordo), BM_SETCHECK,
+                 checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    if (handlers_.concordoClick) handlers_.concordoClick();
+  }
+  void SetOkEnabled(bool enabled) override {
+    EnableWindow(Control(notice_control::kBtnOk), enabled ? TRUE : FALSE);
+  }
+  bool OkEnabled() const override {
+    return IsWindowEnabled(Control(notice_control::kBtnOk)) != FALSE;
+  }
+  void Close() override { SendMessageW(window_.get(), WM_CLOSE, 0, 0); }
+
+  LRESULT WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+ private:
+  HWND Control(int id) const {
+    const auto found = controls_.find(id);
+    return found == controls_.end() ? nullptr : found->second;
+  }
+
+  win32::UniqueWindow window_;
+  win32::UniqueFont font_;
+  win32::ControlResources resources_;
+  std::map<int, HWND> controls_;
+  NoticeWindowHandlers handlers_;
+};
+
+LRESULT CALLBACK NoticeWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* window = reinterpret_cast<Win32NoticeWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (!window) return DefWindowProcW(hwnd, message, wParam, lParam);
+  return window->WndProc(hwnd, message, wParam, lParam);
+}
+
+Win32NoticeWindow::Win32NoticeWindow(const WindowLayout& layout) {
+  static const bool registered = [] {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = NoticeWindowProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = kNoticeWindowClass;
+    return RegisterClassW(&windowClass) != 0;
+  }();
+  static_cast<void>(registered);
+  const SIZE size = win32::WindowSizeForClient(layout.clientWidth, layout.clientHeight,
+                                               kNoticeStyle, kNoticeExStyle);
+  const std::wstring caption(layout.caption);
+  window_.reset(CreateWindowExW(kNoticeExStyle, kNoticeWindowClass, caption.c_str(), kNoticeStyle,
+                                CW_USEDEFAULT, CW_USEDEFAULT, size.cx, size.cy, nullptr, nullptr,
+                                GetModuleHandleW(nullptr), this));
+  font_ = win32::CreateLayoutFont(layout.fontName, layout.fontPoints, false);
+  for (const ControlLayout& row : layout.controls) {
+    HWND holder = row.parent != 0 ? Control(row.parent) : window_.get();
+    controls_[row.id] =
+        win32::CreateLayoutControl(holder, row, font_.get(), font_.get(), resources_);
+  }
+}
+
+LRESULT Win32NoticeWindow::WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      if (HIWORD(wParam) == BN_CLICKED) {
+        if (LOWORD(wParam) == notice_control::kBtnOk && handlers_.okClick) {
+          handlers_.okClick();
+          return 0;
+        }
+        if (LOWORD(wParam) == notice_control::kCkbConcordo && handlers_.concordoClick) {
+          handlers_.concordoClick();
+          return 0;
+        }
+      }
+      break;
+    case WM_SIZE: {
+      // Panel1 is aligned to the bottom edge and spans the width.
+      if (HWND panel = Control(notice_control::kPanel1)) {
+        RECT panelRect{};
+        GetWindowRect(panel, &panelRect);
+        const int height = panelRect.bottom - panelRect.top;
+        SetWindowPos(panel, nullptr, 0, HIWORD(lParam) - height, LOWORD(lParam), height,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+      }
+      return 0;
+    }
+    case WM_CLOSE:
+      if (handlers_.close) handlers_.close();
+      return 0;  // the close handler decides what becomes of the window
+    default:
+      break;
+  }
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+}  // namespace
+
+std::unique_ptr<NoticeWindow> CreateNoticeWindow(const WindowLayout& layout) {
+  return std::make_unique<Win32NoticeWindow>(layout);
+}
+
+}  // namespace platform

@@ -24,8 +24,10 @@ std::string Narrow(UINT codePage, DWORD flags, std::wstring_view text, const cha
       WideCharToMultiByte(codePage, flags, text.data(), length, nullptr, 0, defaultChar, nullptr);
   if (needed <= 0) throw std::runtime_error("WideCharToMultiByte failed");
   std::string out(static_cast<std::size_t>(needed), '\0');
-  WideCharToMultiByte(codePage, flags, text.data(), length, out.data(), needed, defaultChar,
-                      nullptr);
+  if (WideCharToMultiByte(codePage, flags, text.data(), length, out.data(), needed, defaultChar,
+                          nullptr) != needed) {
+    throw std::runtime_error("WideCharToMultiByte failed");
+  }
   return out;
 }
 
@@ -36,7 +38,9 @@ std::wstring Widen(UINT codePage, std::string_view bytes) {
   const int needed = MultiByteToWideChar(codePage, 0, bytes.data(), length, nullptr, 0);
   if (needed <= 0) throw std::runtime_error("MultiByteToWideChar failed");
   std::wstring out(static_cast<std::size_t>(needed), L'\0');
-  MultiByteToWideChar(codePage, 0, bytes.data(), length, out.data(), needed);
+  if (MultiByteToWideChar(codePage, 0, bytes.data(), length, out.data(), needed) != needed) {
+    throw std::runtime_error("MultiByteToWideChar failed");
+  }
   return out;
 }
 

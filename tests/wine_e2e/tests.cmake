@@ -1,0 +1,37 @@
+# The Windows build's stand-in for the Firebird client (gds32.dll, test-only, never shipped), its
+# own test against the connection layer, and the end-to-end run of the whole program under
+# wine64 and Xvfb. Nothing on other builds: there the real client and server are used.
+if(WIN32)
+  set(GDS32_DOUBLE_DIR ${CMAKE_BINARY_DIR}/gds32_double)
+
+  # A folder of its own: never beside the shipped program in the build root.
+  add_library(gds32_double SHARED ${CMAKE_CURRENT_LIST_DIR}/gds32_double.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/gds32_double.def)
+  target_include_directories(gds32_double PRIVATE ${PROJECT_SOURCE_DIR})
+  target_compile_definitions(gds32_double PRIVATE UNICODE _UNICODE)
+  set_target_properties(gds32_double PROPERTIES OUTPUT_NAME gds32 PREFIX ""
+    RUNTIME_OUTPUT_DIRECTORY ${GDS32_DOUBLE_DIR} ARCHIVE_OUTPUT_DIRECTORY ${GDS32_DOUBLE_DIR})
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    # The client's names carry no stdcall decoration.
+    target_link_options(gds32_double PRIVATE -Wl,--kill-at)
+  endif()
+
+  string(REPLACE "/" "\\\\" GDS32_DOUBLE_DIR_NATIVE "Z:${GDS32_DOUBLE_DIR}")
+  add_executable(gds32_double_test ${CMAKE_CURRENT_LIST_DIR}/gds32_double_test.cpp
+    ${PROJECT_SOURCE_DIR}/tests/unit/test_support.cpp)
+  target_link_libraries(gds32_double_test PRIVATE virazuzor_core gtest gtest_main)
+  target_compile_definitions(gds32_double_test PRIVATE
+    VIRAZUZOR_STANDINS_DIR="${STANDINS_DIR_NATIVE}"
+    VIRAZUZOR_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+    GDS32_DOUBLE_DIR="${GDS32_DOUBLE_DIR_NATIVE}")
+  add_dependencies(gds32_double_test gds32_double)
+  add_test(NAME gds32_double COMMAND gds32_double_test)
+
+  # The hands of the end-to-end run: notes and closes message boxes, chooses "&Sair".
+  add_executable(window_helper ${CMAKE_CURRENT_LIST_DIR}/window_helper.cpp)
+  target_include_directories(window_helper PRIVATE ${PROJECT_SOURCE_DIR})
+  target_link_options(window_helper PRIVATE -municode)
+  target_link_libraries(window_helper PRIVATE user32)
+  set_target_properties(window_helper PROPERTIES
+    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/wine_e2e_tools)
+endif()

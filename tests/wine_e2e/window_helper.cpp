@@ -1,0 +1,146 @@
+// What a user's hands do in the end-to-end run, for the program under Wine:
+//
+//   window_helper watch <file>   every 200 ms, notes each message box ("Aviso do Sistema" or
+//                                "vandrel Virazuzor") and each notice window that appears, one
+//                                UTF-8 line each: kind, tab, the owning program's path, tab, its
+//                                text (line breaks as "\r"), and closes the message boxes, which
+//                                would block the program. Runs until <file>.stop appears.
+//   window_helper sair <exe>     chooses "&Sair" in the menu of the main window that the program
+//                                <exe> (a full path) shows; exit code 1 when there is none.
+// A test tool, never shipped.
+#include <windows.h>
+
+#include <cstdio>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/main_window.h"
+
+namespace {
+
+std::string Utf8(const std::wstring& text) {
+  if (text.empty()) return {};
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                       nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size,
+                      nullptr, nullptr);
+  return out;
+}
+
+std::wstring WindowText(HWND window) {
+  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+  text.resize(
+      static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+std::wstring ClassOf(HWND window) {
+  wchar_t name[256] = {};
+  GetClassNameW(window, name, 256);
+  return name;
+}
+
+std::wstring ProgramOf(HWND window) {
+  DWORD id = 0;
+  GetWindowThreadProcessId(window, &id);
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
+  if (!process) return L"?";
+  std::wstring path(32768, L'\0');
+  DWORD size = static_cast<DWORD>(path.size());
+  if (!QueryFullProcessImageNameW(process, 0, path.data(), &size)) size = 0;
+  CloseHandle(process);
+  path.resize(size);
+  return path;
+}
+
+std::vector<HWND> TopLevelWindows() {
+  std::vector<HWND> windows;
+  EnumWindows(
+      [](HWND window, LPARAM list) {
+        reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&windows));
+  return windows;
+}
+
+// The texts of a window's static children, in order, joined by "\r".
+std::wstring StaticTexts(HWND window) {
+  std::vector<HWND> children;
+  EnumChildWindows(
+      window,
+      [](HWND child, LPARAM list) {
+        reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&children));
+  std::wstring text;
+  for (HWND child : children) {
+    if (_wcsicmp(ClassOf(child).c_str(), L"Static") != 0) continue;
+    const std::wstring part = WindowText(child);
+    if (part.empty()) continue;
+    if (!text.empty()) text += L'\r';
+    text += part;
+  }
+  return text;
+}
+
+std::wstring Escaped(std::wstring text) {
+  for (auto& c : text) {
+    if (c == L'\n' || c == L'\t') c = L' ';
+  }
+  std::wstring out;
+  for (wchar_t c : text) out += c == L'\r' ? std::wstring(L"\\r") : std::wstring(1, c);
+  return out;
+}
+
+int Watch(const std::wstring& file) {
+  const std::wstring stop = file + L".stop";
+  std::set<HWND> noted;
+  while (GetFileAttributesW(stop.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    for (HWND window : TopLevelWindows()) {
+      if (!IsWindowVisible(window) || noted.count(window)) continue;
+      const std::wstring kind = ClassOf(window);
+      const std::wstring caption = WindowText(window);
+      const bool box =
+          kind == L"#32770" && (caption == L"Aviso do Sistema" || caption == L"vandrel Virazuzor");
+      const bool notice = kind == L"TfrmMensagemConfirmarGenerica";
+      if (!box && !notice) continue;
+      const std::wstring text = StaticTexts(window);
+      if (notice && text.empty()) continue;  // not filled yet: looked at again next round
+      noted.insert(window);
+      const std::string line = Utf8((box ? L"box\t" : L"notice\t") + ProgramOf(window) + L"\t" +
+                                    Escaped(caption + L": " + text)) +
+                               "\n";
+      if (FILE* out = _wfopen(file.c_str(), L"ab")) {
+        std::fwrite(line.data(), 1, line.size(), out);
+        std::fclose(out);
+      }
+      // The box must go, or the program under test waits for ever.
+      if (box) PostMessageW(window, WM_COMMAND, IDOK, 0);
+    }
+    Sleep(200);
+  }
+  return 0;
+}
+
+int Sair(const std::wstring& program) {
+  for (HWND window : TopLevelWindows()) {
+    if (ClassOf(window) != L"TfrmPrincipal") continue;
+    if (_wcsicmp(ProgramOf(window).c_str(), program.c_str()) != 0) continue;
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(platform::main_control::kSair1, 0), 0);
+    return 0;
+  }
+  return 1;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc == 3 && std::wstring(argv[1]) == L"watch") return Watch(argv[2]);
+  if (argc == 3 && std::wstring(argv[1]) == L"sair") return Sair(argv[2]);
+  std::fputs("usage: window_helper watch <file> | sair <exe>\n", stderr);
+  return 2;
+}

@@ -1,0 +1,281 @@
+#!/usr/bin/env python3
+"""End to end: the headless supervisor as a real process on a laid-out installation.
+
+Every scenario lays out its own installation (scripts/lay-out-installation.sh), starts the
+supervisor in its Sistema folder and checks, from outside, what a user and the other
+workstations see: the lock file, the connection-state file, the status lines, the companion
+launches and the updater's record. The database is opened through the private Firebird server
+of the test harness or by the embedded engine.
+"""
+
+import argparse
+import os
+import pathlib
+import signal
+import subprocess
+import sys
+import time
+import unittest
+
+ARGS = None
+COMPANIONS = ("vandrelMonitorPublicacao", "vandrelMonitorEmail", "vandrelService")
+# The first tick comes 5 s after start-up, later ones every 20 s once a tick reached the
+# companion checks. Waits allow one period more than needed.
+FIRST_TICK = 12
+SETTLED_PERIOD = 28
+
+
+def wait_until(predicate, timeout, what):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        if predicate():
+            return
+        time.sleep(0.1)
+    raise AssertionError(f"no {what} within {timeout} s")
+
+
+def firebird_script(command):
+    subprocess.run(["bash", f"{ARGS.source}/scripts/firebird-server.sh", command,
+                    ARGS.firebird_root], check=True, stdout=subprocess.DEVNULL)
+
+
+def server_port():
+    return (pathlib.Path(ARGS.firebird_root) / "port").read_text().strip()
+
+
+class Supervisor:
+    """One running copy of the program, its output kept in files beside the installation."""
+
+    def __init__(self, installation, tag):
+        self.out_path = installation.root / f"{tag}.out"
+        self.err_path = installation.root / f"{tag}.err"
+        with open(self.out_path, "wb") as out, open(self.err_path, "wb") as err:
+            self.process = subprocess.Popen([str(installation.exe)], cwd=installation.sistema,
+                                            stdin=subprocess.DEVNULL, stdout=out, stderr=err)
+
+    def lines(self):
+        return self.out_path.read_text(encoding="utf-8", errors="replace").splitlines()
+
+    def errors(self):
+        return self.err_path.read_text(encoding="utf-8", errors="replace")
+
+    def wait_line(self, line, timeout):
+        wait_until(lambda: line in self.lines(), timeout, f"line {line!r}")
+
+    def wait_exit(self, timeout):
+        return self.process.wait(timeout=timeout)
+
+    def sair(self):
+        """SIGINT is the menu entry "&Sair"."""
+        self.process.send_signal(signal.SIGINT)
+        return self.process.wait(timeout=30)
+
+    def kill(self):
+        if self.process.poll() is None:
+            self.process.kill()
+            self.process.wait()
+
+
+class Installation:
+    def __init__(self, name, server=False, erp4=False, tick_recorder=False):
+        self.root = pathlib.Path(ARGS.build) / "e2e" / name
+        command = ["bash", f"{ARGS.source}/scripts/lay-out-installation.sh", ARGS.build,
+                   str(self.root)]
+        if server:
+            command += ["--server", f"localhost/{server_port()}"]
+        if erp4:
+            command.append("--erp4")
+        subprocess.run(command, check=True, stdout=subprocess.DEVNULL)
+        self.sistema = self.root / "Sistema"
+        self.dados = self.root / "Dados"
+        self.update = self.root / "Update"
+        self.exe = self.sistema / "vandrelVirazuzor"
+        # The program's own lock file: its base name before the last dot, plus ".lock".
+        self.own_lock = self.dados / (self.exe.name.rpartition(".")[0] + ".lock")
+        self.supervisors = []
+        self.updaters = []
+        if tick_recorder:
+            # In place of the service: a program that never keeps a lock file, so every tick
+            # that reaches the companion checks starts it, and it notes the time.
+            recorder = self.sistema / "vandrelService.exe"
+            recorder.write_text('#!/bin/sh\ndate +%s.%N >> "$(dirname "$0")/../Dados/ticks"\n')
+            recorder.chmod(0o755)
+
+    def start(self, tag="supervisor"):
+        supervisor = Supervisor(self, tag)
+        self.supervisors.append(supervisor)
+        return supervisor
+
+    def state(self):
+        return (self.dados / "Virazuzor.txt").read_bytes()
+
+    def write_state(self, word):
+        (self.dados / "Virazuzor.txt").write_bytes(word.encode("ascii") + b"\r\n")
+
+    def launches(self, companion):
+        path = self.dados / f"{companion}.launches"
+        return len(path.read_text().splitlines()) if path.exists() else 0
+
+    def ticks(self):
+        path = self.dados / "ticks"
+        return [float(t) for t in path.read_text().split()] if path.exists() else []
+
+    def lock(self, companion):
+        return self.dados / f"{companion}.lock"
+
+    def stop_companions(self):
+        for companion in COMPANIONS:
+            if self.lock(companion).exists():
+                (self.dados / f"{companion}.stop").touch()
+        for companion in COMPANIONS:
+            wait_until(lambda: not self.lock(companion).exists(), 10, f"end of {companion}")
+            (self.dados / f"{companion}.stop").unlink(missing_ok=True)
+
+    def start_updater(self):
+        """An updater stand-in that stays while Update/vandrelAtualizador.stay exists."""
+        (self.update / "vandrelAtualizador.stay").touch()
+        process = subprocess.Popen([str(self.update / "vandrelAtualizador.exe")],
+                                   cwd=self.update, stdin=subprocess.DEVNULL,
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.updaters.append(process)
+        return process
+
+    def end_updaters(self):
+        (self.update / "vandrelAtualizador.stay").unlink(missing_ok=True)
+        for process in self.updaters:
+            process.wait(timeout=10)
+        self.updaters = []
+
+    def close(self):
+        for supervisor in self.supervisors:
+            supervisor.kill()
+        self.end_updaters()
+        for companion in COMPANIONS:
+            (self.dados / f"{companion}.stop").touch()
+
+
+class EndToEnd(unittest.TestCase):
+    def installation(self, name, **options):
+        installation = Installation(name, **options)
+        self.addCleanup(installation.close)
+        return installation
+
+    def test_lock_file_comes_with_start_up_and_goes_with_sair(self):
+        for erp4 in (False, True):
+            with self.subTest(erp4=erp4):
+                inst = self.installation(f"lock{'4' if erp4 else ''}", erp4=erp4)
+                inst.write_state("DESCONECTAR")
+                supervisor = inst.start()
+                wait_until(inst.own_lock.exists, 15, "own lock file")
+                supervisor.wait_line(f"Base de dados: {inst.dados}/ZELTRAN.FDB", 5)
+                # Start-up resets every state but ATUALIZAR to CONECTAR.
+                wait_until(lambda: inst.state() == b"CONECTAR\r\n", 5, "state reset")
+                self.assertEqual(supervisor.sair(), 0)
+                self.assertFalse(inst.own_lock.exists())
+                self.assertEqual(inst.state(), b"CONECTAR\r\n")
+                self.assertEqual(supervisor.errors(), "")
+
+    def test_second_copy_gives_way_and_leaves_the_first_ones_lock(self):
+        inst = self.installation("second")
+        first = inst.start("first")
+        wait_until(inst.own_lock.exists, 15, "own lock file")
+        second = inst.start("second")
+        self.assertEqual(second.wait_exit(40), 0)
+        notice = (f"O aplicativo {inst.exe} já está sendo executado em outra sessão de "
+                  "trabalho.")
+        self.assertIn(notice, second.lines())
+        self.assertTrue(inst.own_lock.exists())
+        self.assertIsNone(first.process.poll())
+        self.assertEqual(first.sair(), 0)
+
+    def test_connection_state_written_by_another_program_is_obeyed(self):
+        inst = self.installation("state")
+        supervisor = inst.start()
+        # The first tick starts every companion whose lock file is missing.
+        for companion in COMPANIONS:
+            wait_until(lambda: inst.lock(companion).exists(), FIRST_TICK, f"{companion} lock")
+        inst.write_state("DESCONECTAR")
+        supervisor.wait_line("Situação Atual: DESCONECTADO", SETTLED_PERIOD)
+        inst.stop_companions()
+        before = [inst.launches(c) for c in COMPANIONS]
+        time.sleep(SETTLED_PERIOD)  # at least one more tick: nothing is started while disconnected
+        self.assertEqual([inst.launches(c) for c in COMPANIONS], before)
+        inst.write_state("CONECTAR")
+        supervisor.wait_line("Situação Atual: CONECTADO", SETTLED_PERIOD)
+        for companion in COMPANIONS:
+            wait_until(lambda: inst.lock(companion).exists(), 5, f"{companion} restarted")
+        self.assertEqual(supervisor.sair(), 0)
+
+    def test_no_companion_starts_while_two_updaters_run(self):
+        inst = self.installation("updaters", tick_recorder=True)
+        inst.start_updater()
+        inst.start_updater()
+        supervisor = inst.start()
+        time.sleep(FIRST_TICK)
+        self.assertEqual(inst.ticks(), [])
+        self.assertEqual([inst.launches(c) for c in COMPANIONS[:2]], [0, 0])
+        inst.end_updaters()
+        # The period stayed at 5 s, so the companions follow within a few seconds.
+        wait_until(lambda: inst.ticks(), 8, "companion checks after the updaters ended")
+        wait_until(lambda: inst.lock("vandrelMonitorEmail").exists(), 5, "e-mail monitor")
+        self.assertEqual(supervisor.sair(), 0)
+
+    def test_period_moves_from_5_to_20_seconds(self):
+        inst = self.installation("period", tick_recorder=True)
+        started = time.time()
+        supervisor = inst.start()
+        wait_until(lambda: len(inst.ticks()) >= 2, FIRST_TICK + SETTLED_PERIOD, "two ticks")
+        first, second = inst.ticks()[:2]
+        self.assertLess(first - started, FIRST_TICK)
+        self.assertGreater(second - first, 15)
+        self.assertLess(second - first, SETTLED_PERIOD)
+        self.assertEqual(supervisor.sair(), 0)
+
+    def test_server_lost_and_back(self):
+        inst = self.installation("server", server=True)
+        supervisor = inst.start()
+        wait_until(lambda: inst.lock("vandrelMonitorEmail").exists(), FIRST_TICK, "first tick")
+        firebird_script("stop")
+        try:
+            supervisor.wait_line("Situação Atual: TENTANDO CONECTAR", SETTLED_PERIOD)
+        finally:
+            firebird_script("start")
+        supervisor.wait_line("Situação Atual: CONECTADO", 2 * SETTLED_PERIOD)
+        self.assertEqual(supervisor.sair(), 0)
+
+    def test_update_hands_over_to_the_updater_and_ends(self):
+        inst = self.installation("update dir")  # a blank in the path travels as "§"
+        supervisor = inst.start()
+        wait_until(inst.own_lock.exists, 15, "own lock file")
+        published = inst.update / inst.exe.name
+        os.utime(published, (time.time(), os.stat(published).st_mtime + 86400))
+        inst.write_state("ATUALIZAR")
+        self.assertEqual(supervisor.wait_exit(FIRST_TICK + 2 + 5 + 10), 0)
+        record = inst.update / "vandrelAtualizador.record"
+        wait_until(record.exists, 10, "updater record")
+        command_line, started_in = record.read_text(encoding="utf-8").splitlines()[:2]
+        updater = inst.update / "vandrelAtualizador.exe"
+        expected = (f'"{updater}" @F1 @M{str(inst.update).replace(" ", "§")} '
+                    f'@E{str(inst.sistema).replace(" ", "§")} @A{inst.exe.name}')
+        self.assertEqual(command_line, expected)
+        self.assertEqual(started_in, str(inst.sistema))
+        self.assertIn("AVISO: Existe uma nova versão do aplicativo vandrelVirazuzor. "
+                      "A atualização será feita automaticamente. Aguarde...", supervisor.lines())
+        self.assertEqual(inst.state(), b"CONECTAR\r\n")
+        self.assertFalse(inst.own_lock.exists())
+
+
+def main():
+    global ARGS
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--build", required=True)
+    parser.add_argument("--source", required=True)
+    parser.add_argument("--firebird-root", required=True)
+    ARGS, rest = parser.parse_known_args()
+    for name in ("build", "source", "firebird_root"):
+        setattr(ARGS, name, os.path.abspath(getattr(ARGS, name)))
+    unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)
+
+
+if __name__ == "__main__":
+    main()

@@ -4,7 +4,9 @@
 
 #include <string>
 
+#include "platform/event_loop.h"
 #include "platform/files.h"
+#include "shared_folder/connection_state.h"
 #include "tests/unit/test_support.h"
 
 namespace {
@@ -87,5 +89,60 @@ TEST(FileSharingRename, RenameRefusedWhileHeldOpen) {
   EXPECT_TRUE(platform::RenameFile(moved, database));
   EXPECT_TRUE(platform::FileExists(database));
 }
+
+// The connection-state file as two workstations meet in it: while one has it open, the other's
+// read or write is refused with the message, and the holder's content survives.
+struct StateSharingCase {
+  const char* name;
+  File::Open holder;
+  bool write;  // the second workstation writes "CONECTAR"; else it reads
+  bool refused;
+};
+
+class ConnectionStateSharing : public ::testing::TestWithParam<StateSharingCase> {
+ protected:
+  void SetUp() override { platform::ClearTerminationRequestForTesting(); }
+  void TearDown() override { platform::ClearTerminationRequestForTesting(); }
+
+  test_support::Installation installation;
+  test_support::MessageBoxRecorder boxes;
+};
+
+TEST_P(ConnectionStateSharing, SecondWorkstationIsRefusedWhileTheFileIsHeld) {
+  const StateSharingCase& c = GetParam();
+  const std::wstring stateFile = installation.DataFolder() + L"Virazuzor.txt";
+  test_support::WriteBytes(test_support::FsPath(stateFile), "DESCONECTAR\r\n");
+  {
+    File holder(stateFile, c.holder);
+    ASSERT_TRUE(holder.IsOpen());
+    if (c.holder == File::Open::CreateAlways) {
+      ASSERT_TRUE(holder.Write("DESCONECTAR\r\n"));
+    }
+    if (c.write) {
+      WriteConnectionState(L"CONECTAR");
+    } else {
+      EXPECT_EQ(ReadConnectionState(), c.refused ? L"" : L"DESCONECTAR");
+    }
+  }
+  if (c.refused) {
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].text, L"Não foi possível acessar a pasta Dados no Servidor.");
+    EXPECT_EQ(boxes.Boxes()[0].caption, L"Aviso do Sistema");
+    EXPECT_EQ(boxes.Boxes()[0].flags, 16u);
+  } else {
+    EXPECT_TRUE(boxes.Boxes().empty());
+  }
+  EXPECT_EQ(test_support::ReadBytes(test_support::FsPath(stateFile)),
+            c.write && !c.refused ? "CONECTAR\r\n" : "DESCONECTAR\r\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Holders, ConnectionStateSharing,
+    ::testing::Values(
+        StateSharingCase{"ReadWhileWriterHolds", File::Open::CreateAlways, false, true},
+        StateSharingCase{"WriteWhileWriterHolds", File::Open::CreateAlways, true, true},
+        StateSharingCase{"WriteWhileReaderHolds", File::Open::ReadExisting, true, true},
+        StateSharingCase{"ReadWhileReaderHolds", File::Open::ReadExisting, false, false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -121,7 +121,9 @@ def main():
         # A notice window, shown by the program's own code in the helper.
         notice = subprocess.Popen([WINE, args.helper, "notice"], env=env,
                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        time.sleep(4)
+        rc, _ = helper("wait-notice")
+        check.expect(rc == 0, "the notice window appears")
+        time.sleep(1.5)
         screenshot("notice_window.png")
         check.expect(notice.wait(timeout=60) == 0, "the notice closes by itself")
 

@@ -6,6 +6,7 @@
 //   open                        the icon's double-click (callback 1025, WM_LBUTTONDBLCLK)
 //   popup                       the icon's right-button press (callback 1025, WM_RBUTTONDOWN)
 //   exit                        the menu entry "&Sair"
+//   wait-notice                 waits for a notice window ("Aviso do Sistema")
 //   list                        prints the top-level windows (class, caption)
 //   layout                      compares the status window's controls with the layout table
 //   notice                      shows the second-copy notice (5 s) with the program's own code
@@ -152,6 +153,9 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (command == L"wait-box" && argc > 2) {
     return WaitForWindow(L"#32770", argv[2], argc > 3 ? _wtof(argv[3]) : 30.0) ? 0 : 2;
+  }
+  if (command == L"wait-notice") {
+    return WaitForWindow(L"TfrmMensagemConfirmarGenerica", L"Aviso do Sistema", 30) ? 0 : 2;
   }
   if (command == L"list") return EnumWindows(PrintTopLevel, 0) ? 0 : 1;
   if (command == L"open") return PostToMain(WM_USER + 1, 0, WM_LBUTTONDBLCLK);

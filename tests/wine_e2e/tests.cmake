@@ -34,4 +34,16 @@ if(WIN32)
   target_link_libraries(window_helper PRIVATE user32)
   set_target_properties(window_helper PROPERTIES
     RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/wine_e2e_tools)
+
+  # The whole program under wine64 on a virtual display; only where this machine runs 64-bit
+  # Windows programs (the 32-bit product build is compiled, not run, here).
+  find_package(Python3 COMPONENTS Interpreter)
+  find_program(XVFB_RUN xvfb-run)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8 AND Python3_FOUND AND XVFB_RUN)
+    add_test(NAME wine_end_to_end
+      COMMAND ${XVFB_RUN} -a -s "-screen 0 1024x768x24"
+        ${Python3_EXECUTABLE} ${CMAKE_CURRENT_LIST_DIR}/wine_end_to_end.py
+        --build ${CMAKE_BINARY_DIR})
+    set_tests_properties(wine_end_to_end PROPERTIES TIMEOUT 400)
+  endif()
 endif()

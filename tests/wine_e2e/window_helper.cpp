@@ -1,7 +1,7 @@
 // What a user's hands do in the end-to-end run, for the program under Wine:
 //
-//   window_helper watch <file>   every 200 ms, notes each message box ("Aviso do Sistema" or
-//                                "vandrel Virazuzor") and each notice window that appears, one
+//   window_helper watch <file>   every 100 ms, notes each message box ("Aviso do Sistema" or
+//                                "vandrel Virazuzor") and each text that a notice window shows, one
 //                                UTF-8 line each: kind, tab, the owning program's path, tab, its
 //                                text (line breaks as "\r"), and closes the message boxes, which
 //                                would block the program. Runs until <file>.stop appears.
@@ -11,7 +11,7 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <set>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -96,32 +96,35 @@ std::wstring Escaped(std::wstring text) {
   return out;
 }
 
+void Note(const std::wstring& file, const std::wstring& line) {
+  const std::string bytes = Utf8(line) + "\n";
+  if (FILE* out = _wfopen(file.c_str(), L"ab")) {
+    std::fwrite(bytes.data(), 1, bytes.size(), out);
+    std::fclose(out);
+  }
+}
+
 int Watch(const std::wstring& file) {
   const std::wstring stop = file + L".stop";
-  std::set<HWND> noted;
+  std::map<HWND, std::wstring> noted;  // a notice is noted again when its text changes
   while (GetFileAttributesW(stop.c_str()) == INVALID_FILE_ATTRIBUTES) {
     for (HWND window : TopLevelWindows()) {
-      if (!IsWindowVisible(window) || noted.count(window)) continue;
+      if (!IsWindowVisible(window)) continue;
       const std::wstring kind = ClassOf(window);
       const std::wstring caption = WindowText(window);
       const bool box =
           kind == L"#32770" && (caption == L"Aviso do Sistema" || caption == L"vandrel Virazuzor");
       const bool notice = kind == L"TfrmMensagemConfirmarGenerica";
       if (!box && !notice) continue;
-      const std::wstring text = StaticTexts(window);
-      if (notice && text.empty()) continue;  // not filled yet: looked at again next round
-      noted.insert(window);
-      const std::string line = Utf8((box ? L"box\t" : L"notice\t") + ProgramOf(window) + L"\t" +
-                                    Escaped(caption + L": " + text)) +
-                               "\n";
-      if (FILE* out = _wfopen(file.c_str(), L"ab")) {
-        std::fwrite(line.data(), 1, line.size(), out);
-        std::fclose(out);
-      }
+      const std::wstring text = caption + L": " + StaticTexts(window);
+      const auto seen = noted.find(window);
+      if (seen != noted.end() && (box || seen->second == text)) continue;
+      noted[window] = text;
+      Note(file, (box ? L"box\t" : L"notice\t") + ProgramOf(window) + L"\t" + Escaped(text));
       // The box must go, or the program under test waits for ever.
       if (box) PostMessageW(window, WM_COMMAND, IDOK, 0);
     }
-    Sleep(200);
+    Sleep(100);
   }
   return 0;
 }

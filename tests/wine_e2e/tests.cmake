@@ -12,8 +12,9 @@ if(WIN32)
   set_target_properties(gds32_double PROPERTIES OUTPUT_NAME gds32 PREFIX ""
     RUNTIME_OUTPUT_DIRECTORY ${GDS32_DOUBLE_DIR} ARCHIVE_OUTPUT_DIRECTORY ${GDS32_DOUBLE_DIR})
   if(CMAKE_SIZEOF_VOID_P EQUAL 4)
-    # The client's names carry no stdcall decoration.
-    target_link_options(gds32_double PRIVATE -Wl,--kill-at)
+    # The client's names carry no stdcall decoration: the .def file's plain names are bound
+    # to the decorated symbols, quietly.
+    target_link_options(gds32_double PRIVATE -Wl,--enable-stdcall-fixup -Wl,--kill-at)
   endif()
 
   string(REPLACE "/" "\\\\" GDS32_DOUBLE_DIR_NATIVE "Z:${GDS32_DOUBLE_DIR}")

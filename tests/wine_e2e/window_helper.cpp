@@ -55,27 +55,21 @@ std::wstring ProgramOf(HWND window) {
   return path;
 }
 
+BOOL CALLBACK Collect(HWND window, LPARAM list) {
+  reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+  return TRUE;
+}
+
 std::vector<HWND> TopLevelWindows() {
   std::vector<HWND> windows;
-  EnumWindows(
-      [](HWND window, LPARAM list) {
-        reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&windows));
+  EnumWindows(Collect, reinterpret_cast<LPARAM>(&windows));
   return windows;
 }
 
 // The texts of a window's static children, in order, joined by "\r".
 std::wstring StaticTexts(HWND window) {
   std::vector<HWND> children;
-  EnumChildWindows(
-      window,
-      [](HWND child, LPARAM list) {
-        reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&children));
+  EnumChildWindows(window, Collect, reinterpret_cast<LPARAM>(&children));
   std::wstring text;
   for (HWND child : children) {
     if (_wcsicmp(ClassOf(child).c_str(), L"Static") != 0) continue;

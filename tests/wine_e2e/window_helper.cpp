@@ -7,8 +7,13 @@
 //                                would block the program. Runs until <file>.stop appears.
 //   window_helper sair <exe>     chooses "&Sair" in the menu of the main window that the program
 //                                <exe> (a full path) shows; exit code 1 when there is none.
+//   window_helper abrir <exe>    chooses "&Abrir vandrel Virazuzor" there: the status window shows.
+//   window_helper labels <exe>   writes the texts of that window's labels, UTF-8, "\r" between.
 // A test tool, never shipped.
 #include <windows.h>
+
+#include <fcntl.h>
+#include <io.h>
 
 #include <cstdio>
 #include <map>
@@ -123,21 +128,42 @@ int Watch(const std::wstring& file) {
   return 0;
 }
 
-int Sair(const std::wstring& program) {
+HWND MainWindowOf(const std::wstring& program) {
   for (HWND window : TopLevelWindows()) {
     if (ClassOf(window) != L"TfrmPrincipal") continue;
-    if (_wcsicmp(ProgramOf(window).c_str(), program.c_str()) != 0) continue;
-    PostMessageW(window, WM_COMMAND, MAKEWPARAM(platform::main_control::kSair1, 0), 0);
-    return 0;
+    if (_wcsicmp(ProgramOf(window).c_str(), program.c_str()) == 0) return window;
   }
-  return 1;
+  return nullptr;
+}
+
+int Command(const std::wstring& program, int id) {
+  HWND window = MainWindowOf(program);
+  if (!window) return 1;
+  PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+  return 0;
+}
+
+int Labels(const std::wstring& program) {
+  HWND window = MainWindowOf(program);
+  if (!window) return 1;
+  const std::string text = Utf8(StaticTexts(window)) + "\n";
+  _setmode(_fileno(stdout), _O_BINARY);
+  std::fwrite(text.data(), 1, text.size(), stdout);
+  return 0;
 }
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   if (argc == 3 && std::wstring(argv[1]) == L"watch") return Watch(argv[2]);
-  if (argc == 3 && std::wstring(argv[1]) == L"sair") return Sair(argv[2]);
-  std::fputs("usage: window_helper watch <file> | sair <exe>\n", stderr);
+  if (argc == 3 && std::wstring(argv[1]) == L"sair") {
+    return Command(argv[2], platform::main_control::kSair1);
+  }
+  if (argc == 3 && std::wstring(argv[1]) == L"abrir") {
+    return Command(argv[2], platform::main_control::kPmnuiOpen);
+  }
+  if (argc == 3 && std::wstring(argv[1]) == L"labels") return Labels(argv[2]);
+  std::fputs("usage: window_helper watch <file> | sair <exe> | abrir <exe> | labels <exe>\n",
+             stderr);
   return 2;
 }

@@ -180,13 +180,23 @@ class Installation:
         self.processes.append(process)
         return process
 
+    def helper(self, command):
+        """Runs a window_helper command on this installation's main window: its output, or
+        None when the window is not there."""
+        done = subprocess.run([WINE, str(ARGS.helper), command, win(self.exe)], env=wine_env(),
+                              stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        return done.stdout.decode("utf-8") if done.returncode == 0 else None
+
+    def labels(self):
+        """The texts of the status window's labels."""
+        return (self.helper("labels") or "").rstrip("\n").split("\r")
+
+    def wait_label(self, text, timeout):
+        wait_until(lambda: text in self.labels(), timeout, f"label {text!r}")
+
     def sair(self, process):
         """Chooses "&Sair" in the program's menu; returns its exit code."""
-        def posted():
-            return subprocess.run([WINE, str(ARGS.helper), "sair", win(self.exe)],
-                                  env=wine_env(), stdout=subprocess.DEVNULL,
-                                  stderr=subprocess.DEVNULL).returncode == 0
-        wait_until(posted, 20, "main window to choose &Sair in")
+        wait_until(lambda: self.helper("sair") is not None, 20, "main window to choose &Sair in")
         return process.wait(timeout=30)
 
     def close(self):
@@ -218,6 +228,10 @@ def scenario_start_up_companions_and_sair(inst, watcher):
                     "vandrelMonitorEmail": ["started show=2"],
                     "vandrelService": ["started show=1"]}, f"launches: {shows}")
     check(PROBE in inst.prepared(), "no probe statement in the tick")
+    check(win(inst.dados) + "\\ZELTRAN.FDB" in inst.labels(), f"labels: {inst.labels()}")
+    inst.helper("abrir")
+    time.sleep(3)
+    screenshot(inst.root / "status-window.png")
     check(supervisor.poll() is None, "the program ended")
     check(inst.sair(supervisor) == 0, "exit code of &Sair")
     check(not inst.own_lock.exists(), "own lock file left after &Sair")
@@ -233,8 +247,8 @@ def scenario_disconnect_stops_companion_starts(inst, watcher):
     for companion in inst.companions:
         wait_until(lambda: inst.lock(companion).exists(), FIRST_TICK, f"{companion} lock")
     inst.write_state("DESCONECTAR")
-    wait_until(lambda: ("isc_detach_database", "", "ok") in inst.calls(), SETTLED_PERIOD,
-               "connection closed on DESCONECTAR")
+    inst.wait_label("DESCONECTADO", SETTLED_PERIOD)
+    check(("isc_detach_database", "", "ok") in inst.calls(), "connection left open")
     inst.stop_companions()
     before = [len(inst.launches(c)) for c in inst.companions]
     attaches = sum(c[0] == "isc_attach_database" for c in inst.calls())
@@ -243,6 +257,7 @@ def scenario_disconnect_stops_companion_starts(inst, watcher):
     check(sum(c[0] == "isc_attach_database" for c in inst.calls()) == attaches,
           "the connection was reopened while disconnected")
     inst.write_state("CONECTAR")
+    inst.wait_label("CONECTADO", SETTLED_PERIOD)
     for companion in inst.companions:
         wait_until(lambda: inst.lock(companion).exists(), SETTLED_PERIOD, f"{companion} restarted")
     check(sum(c[0] == "isc_attach_database" for c in inst.calls()) == attaches + 1,
@@ -295,7 +310,8 @@ def scenario_server_lost_and_back(inst, watcher):
     wait_until(lambda: inst.lock("vandrelMonitorEmail").exists(), FIRST_TICK, "first tick")
     inst.set_control(f"attach=fail {LOST_SERVER}\r\nprobe=fail {LOST_SERVER}\r\n")
     failed_probe = ("isc_dsql_execute", "probe", f"fail: {LOST_SERVER}")
-    wait_until(lambda: failed_probe in inst.calls(), SETTLED_PERIOD, "failed probe")
+    inst.wait_label("TENTANDO CONECTAR", SETTLED_PERIOD)
+    check(failed_probe in inst.calls(), "no failed probe")
     failed_attach = ("isc_attach_database", win(inst.dados) + "\\ZELTRAN.FDB",
                      f"fail: {LOST_SERVER}")
     wait_until(lambda: failed_attach in inst.calls(), SETTLED_PERIOD, "failed reattach")
@@ -305,8 +321,9 @@ def scenario_server_lost_and_back(inst, watcher):
           "the connection was not closed after the failed probe")
     seen = len(inst.calls())
     inst.set_control("attach=ok\r\nprobe=ok\r\n")
-    wait_until(lambda: ("isc_dsql_execute", "probe", "ok") in inst.calls()[seen:],
-               SETTLED_PERIOD, "probe answered again")
+    inst.wait_label("CONECTADO", SETTLED_PERIOD)
+    wait_until(lambda: ("isc_dsql_execute", "probe", "ok") in inst.calls()[seen:], 5,
+               "probe answered again")
     check(supervisor.poll() is None, "the program ended")
     # A killed program leaves its lock file: only &Sair and the update remove it.
     supervisor.kill()

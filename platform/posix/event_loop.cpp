@@ -1,10 +1,11 @@
-// Headless event loop: one thread, a deadline per armed timer, and a self-pipe through which
-// SIGINT and SIGTERM reach the loop thread.
+// Headless event loop: one thread, a deadline per armed timer, and a signal descriptor through
+// which SIGINT and SIGTERM reach the loop thread.
 #include "platform/event_loop.h"
 
-#include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
 #include <signal.h>
+#include <sys/signalfd.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -32,32 +33,28 @@ std::vector<Timer::Backend*> g_timers;  // every live timer, armed or not
 std::function<void()> g_signalHandler;
 std::deque<std::function<void()>> g_tasks;
 
-// Self-pipe: the signal handler only writes a byte; the loop reads it and runs the handler.
-int g_signalPipe[2] = {-1, -1};
+// SIGINT and SIGTERM are blocked in the loop thread and in every thread started after it (the
+// database client's among them) and read from this descriptor instead. No handler ever runs
+// for them: the Firebird client installs its own, which would shut its engine down under the
+// open connection before "&Sair" could release it.
+int g_signalFd = -1;
 
-extern "C" void OnTerminationSignal(int) {
-  const int saved = errno;
-  const char byte = 1;
-  // A full pipe already holds a pending wake-up; the write's result is ignored on purpose.
-  [[maybe_unused]] ssize_t ignored = write(g_signalPipe[1], &byte, 1);
-  errno = saved;
-}
-
-void EnsureSignalPipe() {
-  if (g_signalPipe[0] >= 0) return;
-  if (pipe(g_signalPipe) != 0) return;
-  for (int fd : g_signalPipe) {
-    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
-    fcntl(fd, F_SETFD, FD_CLOEXEC);
-  }
+void EnsureSignalDescriptor() {
+  if (g_signalFd >= 0) return;
+  sigset_t signals;
+  sigemptyset(&signals);
+  sigaddset(&signals, SIGINT);
+  sigaddset(&signals, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+  g_signalFd = signalfd(-1, &signals, SFD_NONBLOCK | SFD_CLOEXEC);
 }
 
 // True when at least one signal arrived since the last call.
 bool DrainSignals() {
-  if (g_signalPipe[0] < 0) return false;
+  if (g_signalFd < 0) return false;
   bool any = false;
-  char buffer[64];
-  while (read(g_signalPipe[0], buffer, sizeof buffer) > 0) any = true;
+  signalfd_siginfo info;
+  while (read(g_signalFd, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) any = true;
   return any;
 }
 
@@ -110,14 +107,9 @@ void ClearTerminationRequestForTesting() {
 }
 
 void SetTerminationSignalHandler(std::function<void()> handler) {
-  EnsureSignalPipe();
+  EnsureSignalDescriptor();
+  // Without a handler the signals are still read, and dropped.
   g_signalHandler = std::move(handler);
-  struct sigaction action {};
-  action.sa_handler = g_signalHandler ? OnTerminationSignal : SIG_IGN;
-  sigemptyset(&action.sa_mask);
-  action.sa_flags = SA_RESTART;
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
 }
 
 void ProcessPendingMessages() {
@@ -147,7 +139,7 @@ void ExitImmediately(int exitCode) {
 
 int RunEventLoop() {
   while (!g_terminationRequested) {
-    pollfd fd{g_signalPipe[0], POLLIN, 0};
+    pollfd fd{g_signalFd, POLLIN, 0};
     const int timeout = MillisecondsToNextDeadline();
     if (fd.fd >= 0) {
       poll(&fd, 1, timeout);

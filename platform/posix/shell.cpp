@@ -3,6 +3,7 @@
 #include "platform/shell.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -46,6 +47,10 @@ void ShellOpen(const std::wstring& file, const std::optional<std::wstring>& para
     ::setsid();
     const pid_t child = ::fork();
     if (child == 0) {
+      // The program starts with no signal blocked, whatever this process blocks.
+      sigset_t none;
+      sigemptyset(&none);
+      ::sigprocmask(SIG_SETMASK, &none, nullptr);
       const int null = ::open("/dev/null", O_RDONLY);
       if (null >= 0) {
         ::dup2(null, STDIN_FILENO);

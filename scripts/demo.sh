@@ -13,6 +13,9 @@ cmake --build "$build" -j "$(nproc)" >/dev/null
 
 demo=$root/demo
 bash scripts/lay-out-installation.sh "$build" "$demo" >/dev/null
+# The embedded engine's root in shared mode: a second copy can open the database too.
+fb=$demo/firebird
+export FIREBIRD=$fb FIREBIRD_LOCK=$fb/lock FIREBIRD_TMP=$fb/tmp
 
 cat <<TXT
 
@@ -21,7 +24,7 @@ Demo installation: $demo
   Dados/     the server ini, ZELTRAN.FDB (embedded) and Virazuzor.txt
   Update/    the updater stand-in and the published copy of the supervisor
 
-Try, from another terminal:
+Try, from another terminal (first: export FIREBIRD=$fb FIREBIRD_LOCK=$fb/lock FIREBIRD_TMP=$fb/tmp):
   echo DESCONECTAR > $demo/Dados/Virazuzor.txt    # next tick closes the connection
   echo CONECTAR    > $demo/Dados/Virazuzor.txt    # next tick reconnects
   touch $demo/Dados/vandrelMonitorEmail.stop        # ends the e-mail monitor; it is started again

@@ -4,6 +4,9 @@
 #   Sistema/  the supervisor, the ERP ini, the companion stand-ins
 #   Dados/    the server ini, ZELTRAN.FDB and Virazuzor.txt
 #   Update/   the updater stand-in and a published copy of the supervisor with the same date
+#   firebird/ a root for the client's embedded engine in shared mode, so that several processes
+#             (a second copy, isql-fb) can open the database together; use it with
+#             FIREBIRD=TARGET/firebird FIREBIRD_LOCK=TARGET/firebird/lock FIREBIRD_TMP=TARGET/firebird/tmp
 # Without --server the database is opened by the client's embedded engine; with it, through
 # the Firebird server at HOST/PORT. --erp4 names the ERP ini after vandrelempresa4.exe.
 set -euo pipefail
@@ -48,4 +51,9 @@ insert into mov_log_atualizacao values (119);
 commit;
 SQL
 printf 'CONECTAR\r\n' >"$dados/Virazuzor.txt"
+
+fb=$target/firebird
+mkdir -p "$fb/lock" "$fb/tmp"
+cp /usr/lib/x86_64-linux-gnu/firebird/3.0/firebird.msg /etc/firebird/3.0/plugins.conf "$fb/"
+printf 'ServerMode = Classic\n' >"$fb/firebird.conf"
 echo "$target"

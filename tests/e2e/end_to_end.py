@@ -147,11 +147,15 @@ class Installation:
         self.updaters = []
 
     def close(self):
+        """Ends every process of this installation: the process checks are machine-wide, so
+        a companion left running would hold back the next scenario's."""
         for supervisor in self.supervisors:
             supervisor.kill()
         self.end_updaters()
         for companion in COMPANIONS:
             (self.dados / f"{companion}.stop").touch()
+        for companion in COMPANIONS:
+            wait_until(lambda: not self.lock(companion).exists(), 10, f"end of {companion}")
 
 
 class EndToEnd(unittest.TestCase):
@@ -176,7 +180,8 @@ class EndToEnd(unittest.TestCase):
                 self.assertEqual(supervisor.errors(), "")
 
     def test_second_copy_gives_way_and_leaves_the_first_ones_lock(self):
-        inst = self.installation("second")
+        # Through the server: two processes cannot share an embedded engine's database.
+        inst = self.installation("second", server=True)
         first = inst.start("first")
         wait_until(inst.own_lock.exists, 15, "own lock file")
         second = inst.start("second")

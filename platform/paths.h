@@ -12,6 +12,12 @@ inline constexpr wchar_t kSeparator = L'\\';
 inline constexpr wchar_t kSeparator = L'/';
 #endif
 
+// The folder part of a path, without its trailing separator; a root keeps it ("C:\", "/").
+// The empty text when the path holds no separator.
+std::wstring FolderOf(const std::wstring& path);
+// The part after the last separator (all of the path when it has none).
+std::wstring FileNameOf(const std::wstring& path);
+
 // Full path of the running executable (GetModuleFileNameW of the main module).
 std::wstring ExecutablePath();
 

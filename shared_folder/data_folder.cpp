@@ -28,12 +28,7 @@ void ReportAndRequestTermination(const std::wstring& text) {
 }  // namespace
 
 std::wstring ExeFolder() {
-  const std::wstring exe = platform::ExecutablePath();
-  const std::size_t cut = exe.rfind(platform::kSeparator);
-  if (cut == std::wstring::npos) return L"";
-  // A separator right after a drive colon, or one that would leave nothing, stays.
-  if (cut == 0 || (cut == 2 && exe[1] == L':')) return exe.substr(0, cut + 1);
-  return exe.substr(0, cut);
+  return platform::FolderOf(platform::ExecutablePath());
 }
 
 std::wstring ErpIniPath() {

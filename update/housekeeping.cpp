@@ -4,7 +4,7 @@
 #include "platform/ini.h"
 #include "platform/paths.h"
 #include "platform/shell_link.h"
-#include "update/exe_folder.h"
+#include "shared_folder/data_folder.h"
 #include "update/update_paths.h"
 
 namespace {
@@ -19,12 +19,11 @@ std::wstring ReplacedAll(std::wstring text, const std::wstring& from, const std:
 // "Exec-" + name with every ".exe" turned into ".ini"; ".EXE" stays, so then both markers
 // are one file.
 std::wstring IniMarkerPath() {
-  return RunningExeFolder() + platform::kSeparator + L"Exec-" +
-         ReplacedAll(sExeName, L".exe", L".ini");
+  return ExeFolder() + platform::kSeparator + L"Exec-" + ReplacedAll(sExeName, L".exe", L".ini");
 }
 
 std::wstring RunMarkerPath() {
-  return RunningExeFolder() + platform::kSeparator + L"Exec-" + sExeName;
+  return ExeFolder() + platform::kSeparator + L"Exec-" + sExeName;
 }
 
 // The name with its extension changed to ".lnk": from its last dot on, or appended.
@@ -57,7 +56,7 @@ void CreateDesktopShortcut() {
   const std::wstring name = sExeName.size() > 4 ? sExeName.substr(0, sExeName.size() - 4) : L"";
   // The shell's answers are not examined: a shortcut that cannot be written is not reported.
   static_cast<void>(link.SetDescription(name));
-  static_cast<void>(link.SetPath(RunningExeFolder() + platform::kSeparator + sExeName));
+  static_cast<void>(link.SetPath(ExeFolder() + platform::kSeparator + sExeName));
   static_cast<void>(link.Save(GetDesktopFolder() + WithLinkExtension(L"Novo " + name)));
 }
 

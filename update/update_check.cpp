@@ -8,7 +8,7 @@
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/shell.h"
-#include "update/exe_folder.h"
+#include "shared_folder/data_folder.h"
 #include "update/file_date_text.h"
 #include "update/housekeeping.h"
 #include "update/update_paths.h"
@@ -40,7 +40,7 @@ void CheckForUpdate(database::Connection& database, int compareDates) {
 }
 
 void CheckForUpdateWith(const UpdateCheckSteps& steps, int compareDates) {
-  const std::wstring exeFolder = RunningExeFolder();
+  const std::wstring exeFolder = ExeFolder();
 
   // A developer's copy is never replaced; only a warning says why.
   if (platform::FileExists(exeFolder + platform::kSeparator + kDeveloperMarker)) {

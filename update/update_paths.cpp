@@ -1,7 +1,7 @@
 #include "update/update_paths.h"
 
 #include "platform/paths.h"
-#include "update/exe_folder.h"
+#include "shared_folder/data_folder.h"
 
 std::wstring sExeName;
 std::wstring sUpdateFolder;
@@ -29,7 +29,7 @@ std::wstring FromSectionSignForm(const std::wstring& text) {
 
 void DeriveUpdatePaths(const std::wstring& serverIniPath) {
   const std::wstring exePath = platform::ExecutablePath();
-  sExeName = FileNameOfPath(exePath);
+  sExeName = platform::FileNameOf(exePath);
 
   // The separator before the server ini's folder: the last character is never looked at, so a
   // path ending in a separator counts from the one before it.
@@ -41,7 +41,7 @@ void DeriveUpdatePaths(const std::wstring& serverIniPath) {
   }
   sUpdateFolder = serverIniPath.substr(0, previous) + L"Update";
 
-  sExeFolder = FolderOfPath(exePath);
+  sExeFolder = platform::FolderOf(exePath);
   sUpdateFolderArg = SectionSignForm(sUpdateFolder);
   sExeFolderArg = SectionSignForm(sExeFolder);
 }

@@ -11,13 +11,13 @@
 
 #include "platform/paths.h"
 #include "platform/text.h"
+#include "shared_folder/data_folder.h"
 #include "tests/standins/updater_command_line.h"
-#include "update/exe_folder.h"
 
 namespace fs = std::filesystem;
 
 int main(int argc, char** argv) {
-  const fs::path folder = RunningExeFolder();
+  const fs::path folder = ExeFolder();
   const fs::path record = folder / L"vandrelAtualizador.record";
   const fs::path partial = folder / L"vandrelAtualizador.record.partial";
 

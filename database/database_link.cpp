@@ -2,6 +2,7 @@
 
 #include "database/connection_string.h"
 #include "database/database_error.h"
+#include "notice/notice.h"
 #include "platform/dialogs.h"
 #include "platform/event_loop.h"
 #include "platform/files.h"
@@ -37,7 +38,7 @@ DatabaseLink::~DatabaseLink() = default;
 std::wstring DatabaseLink::ReadConnectionSettings() {
   locainiServidor = platform::ReadIniString(ErpIniPath(), L"IniServidor", L"nomearquivo");
   if (!platform::FileExists(locainiServidor)) {
-    platform::ShowMessageBox(L"Não foi encontrado o arquivo de inicialização", L"Aviso do Sistema",
+    platform::ShowMessageBox(L"Não foi encontrado o arquivo de inicialização", kNoticeCaption,
                              platform::kMbIconError);
     // Only a request: the settings are read (empty) and returned all the same.
     platform::RequestTermination();

@@ -41,6 +41,21 @@ inline constexpr int kPmnuiOpen = 201;
 inline constexpr int kSair1 = 202;
 }  // namespace main_control
 
+// The control that shows a label.
+constexpr int LabelControlId(MainLabel label) {
+  switch (label) {
+    case MainLabel::Versao:
+      return main_control::kLblVersao;
+    case MainLabel::ConectadoDesconectado:
+      return main_control::kLblConectadoDesconectado;
+    case MainLabel::BaseDados:
+      return main_control::kLblBaseDados;
+    case MainLabel::InicioAtividade:
+      return main_control::kLblInicioAtividade;
+  }
+  return 0;
+}
+
 // The view's events; each runs on the user-interface thread. The window system sees no
 // exception: whoever sets them runs them through the general error handler.
 struct MainWindowHandlers {

@@ -3,19 +3,18 @@
 #include <optional>
 #include <string>
 
+#include "notice/notice.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
 #include "platform/text.h"
 #include "shared_folder/data_folder.h"
-#include "shared_folder/messages.h"
 
 namespace {
 
 const std::wstring kAccessFailed = L"Não foi possível acessar a pasta Dados no Servidor.";
 
 void ReportAccessFailure() {
-  platform::ShowMessageBox(kAccessFailed, kWarningCaption,
-                           platform::kMbOk | platform::kMbIconError);
+  platform::ShowMessageBox(kAccessFailed, kNoticeCaption, platform::kMbOk | platform::kMbIconError);
 }
 
 // The bytes before the first line break, read in small chunks so that a huge or binary file

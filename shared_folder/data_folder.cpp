@@ -1,11 +1,11 @@
 #include "shared_folder/data_folder.h"
 
+#include "notice/notice.h"
 #include "platform/dialogs.h"
 #include "platform/event_loop.h"
 #include "platform/files.h"
 #include "platform/ini.h"
 #include "platform/paths.h"
-#include "shared_folder/messages.h"
 
 namespace {
 
@@ -21,7 +21,7 @@ bool IsRoot(const std::wstring& folder) {
 }
 
 void ReportAndRequestTermination(const std::wstring& text) {
-  platform::ShowMessageBox(text, kWarningCaption, platform::kMbOk | platform::kMbIconError);
+  platform::ShowMessageBox(text, kNoticeCaption, platform::kMbOk | platform::kMbIconError);
   platform::RequestTermination();
 }
 

@@ -1,11 +1,11 @@
 #include "shared_folder/lock_files.h"
 
+#include "notice/notice.h"
 #include "platform/dialogs.h"
 #include "platform/event_loop.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/text.h"
-#include "shared_folder/messages.h"
 
 namespace {
 
@@ -85,7 +85,7 @@ void ClearStaleLockFiles(const std::wstring& folder, const RenameOperation& rena
     platform::ShowMessageBox(L"O banco de dados " + moved + L" não pôde voltar ao nome " +
                                  database +
                                  L".\rRenomeie o arquivo de volta antes de usar o sistema.",
-                             kWarningCaption, platform::kMbOk | platform::kMbIconError);
+                             kNoticeCaption, platform::kMbOk | platform::kMbIconError);
     return;
   }
   for (const std::wstring& entry : platform::FindEntries(folder, L"*.lock")) {

@@ -15,12 +15,20 @@
 
 namespace {
 
-const std::wstring kCaption = L"Aviso do Sistema";
 const std::wstring kUpdaterName = L"vandrelAtualizador.exe";
 const std::wstring kDeveloperMarker = L"DebugarOrvan.tmp";
 
 std::wstring UpdaterPath() {
   return sUpdateFolder + platform::kSeparator + kUpdaterName;
+}
+
+// A file the update needs is missing from the update folder: the warning, and the program ends.
+void ReportMissingAndEnd(const std::wstring& fileName) {
+  platform::ShowMessageBox(L"Falha na atualização do aplicativo. Não foi encontrado o arquivo " +
+                               fileName + L" na pasta " + sUpdateFolder + L".\r" +
+                               L"O Sistema será finalizado.",
+                           kNoticeCaption, platform::kMbIconWarning);
+  platform::RequestTermination();
 }
 
 // The date as the locale writes it, read back: what the comparison looks at.
@@ -46,7 +54,7 @@ void CheckForUpdateWith(const UpdateCheckSteps& steps, int compareDates) {
   if (platform::FileExists(exeFolder + platform::kSeparator + kDeveloperMarker)) {
     platform::ShowMessageBox(L"O aplicativo " + sExeName + L" não será atualizado. A pasta " +
                                  exeFolder + L" está com o arquivo " + kDeveloperMarker,
-                             kCaption, platform::kMbIconWarning);
+                             kNoticeCaption, platform::kMbIconWarning);
     return;
   }
 
@@ -60,7 +68,7 @@ void CheckForUpdateWith(const UpdateCheckSteps& steps, int compareDates) {
     platform::ShowMessageBox(
         L"Não foi encontrado o vandrel Atualizador no Servidor. Entre em contato com o suporte "
         L"técnico da vandrel.",
-        kCaption, platform::kMbOk);
+        kNoticeCaption, platform::kMbOk);
     platform::RequestTermination();  // takes effect later; the check goes on
   }
 
@@ -70,11 +78,7 @@ void CheckForUpdateWith(const UpdateCheckSteps& steps, int compareDates) {
 
   const std::wstring published = sUpdateFolder + platform::kSeparator + sExeName;
   if (!platform::FileExists(published)) {
-    platform::ShowMessageBox(L"Falha na atualização do aplicativo. Não foi encontrado o arquivo " +
-                                 sExeName + L" na pasta " + sUpdateFolder + L".\r" +
-                                 L"O Sistema será finalizado.",
-                             kCaption, platform::kMbIconWarning);
-    platform::RequestTermination();
+    ReportMissingAndEnd(sExeName);
     return;
   }
 
@@ -82,11 +86,7 @@ void CheckForUpdateWith(const UpdateCheckSteps& steps, int compareDates) {
   if (DateOf(platform::ExecutablePath()) == DateOf(published)) return;
 
   if (!platform::FileExists(UpdaterPath())) {
-    platform::ShowMessageBox(L"Falha na atualização do aplicativo. Não foi encontrado o arquivo " +
-                                 kUpdaterName + L" na pasta " + sUpdateFolder + L".\r" +
-                                 L"O Sistema será finalizado.",
-                             kCaption, platform::kMbIconWarning);
-    platform::RequestTermination();
+    ReportMissingAndEnd(kUpdaterName);
     return;
   }
 

@@ -24,20 +24,6 @@ std::wstring LinePrefix(MainLabel label) {
   return L"";
 }
 
-int ControlId(MainLabel label) {
-  switch (label) {
-    case MainLabel::Versao:
-      return main_control::kLblVersao;
-    case MainLabel::ConectadoDesconectado:
-      return main_control::kLblConectadoDesconectado;
-    case MainLabel::BaseDados:
-      return main_control::kLblBaseDados;
-    case MainLabel::InicioAtividade:
-      return main_control::kLblInicioAtividade;
-  }
-  return 0;
-}
-
 class HeadlessMainWindow final : public MainWindow {
  public:
   explicit HeadlessMainWindow(const WindowLayout& layout) {
@@ -47,13 +33,13 @@ class HeadlessMainWindow final : public MainWindow {
   }
 
   void SetLabelText(MainLabel label, const std::wstring& text) override {
-    texts_[ControlId(label)] = text;
+    texts_[LabelControlId(label)] = text;
     const std::string line = ToUtf8(LinePrefix(label) + text) + "\n";
     std::fwrite(line.data(), 1, line.size(), stdout);
     std::fflush(stdout);
   }
   std::wstring LabelText(MainLabel label) const override {
-    const auto found = texts_.find(ControlId(label));
+    const auto found = texts_.find(LabelControlId(label));
     return found == texts_.end() ? std::wstring() : found->second;
   }
 

@@ -32,20 +32,6 @@ HICON ApplicationIcon() {
   return icon ? icon : LoadIconW(nullptr, IDI_APPLICATION);
 }
 
-int ControlId(MainLabel label) {
-  switch (label) {
-    case MainLabel::Versao:
-      return main_control::kLblVersao;
-    case MainLabel::ConectadoDesconectado:
-      return main_control::kLblConectadoDesconectado;
-    case MainLabel::BaseDados:
-      return main_control::kLblBaseDados;
-    case MainLabel::InicioAtividade:
-      return main_control::kLblInicioAtividade;
-  }
-  return 0;
-}
-
 LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 void RegisterClasses() {
@@ -181,12 +167,12 @@ Win32MainWindow::Win32MainWindow(const WindowLayout& layout, const std::wstring&
 }
 
 void Win32MainWindow::SetLabelText(MainLabel label, const std::wstring& text) {
-  const int id = ControlId(label);
+  const int id = LabelControlId(label);
   if (HWND control = controls_[id]) win32::SetLabelTextNow(control, text, autoSize_[id]);
 }
 
 std::wstring Win32MainWindow::LabelText(MainLabel label) const {
-  const auto found = controls_.find(ControlId(label));
+  const auto found = controls_.find(LabelControlId(label));
   if (found == controls_.end() || !found->second) return L"";
   const int length = GetWindowTextLengthW(found->second);
   std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');

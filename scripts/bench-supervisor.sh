@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Prints the supervision cycle's figures: one tick, start-up to the enabled timer, resident
 # memory after 100 ticks, and the system calls of one tick (strace -c over 100 ticks, less
-# the start-up alone, divided by 100). Uses the native build in build/native.
+# the start-up alone, divided by 100). Builds in build/native unless told another folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build/native}
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" --target tick_bench vandrelVirazuzor >/dev/null
 inst=$(mktemp -d)/installation
 trap 'rm -rf "$(dirname "$inst")"' EXIT

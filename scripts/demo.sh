@@ -27,8 +27,10 @@ Demo installation: $demo
 Try, from another terminal (first: export FIREBIRD=$fb FIREBIRD_LOCK=$fb/lock FIREBIRD_TMP=$fb/tmp):
   echo DESCONECTAR > $demo/Dados/Virazuzor.txt    # next tick closes the connection
   echo CONECTAR    > $demo/Dados/Virazuzor.txt    # next tick reconnects
-  touch $demo/Dados/vandrelMonitorEmail.stop        # ends the e-mail monitor; it is started again
+  touch $demo/Dados/vandrelMonitorEmail.stop; sleep 1; rm $demo/Dados/vandrelMonitorEmail.stop
+                                                    # ends the e-mail monitor; the next tick starts it
   $demo/Sistema/vandrelVirazuzor                    # a second copy: notice, then it ends
+                                                    # (its start-up also resets the state to CONECTAR)
   touch -d '2030-01-01' $demo/Update/vandrelVirazuzor; echo ATUALIZAR > $demo/Dados/Virazuzor.txt
                                                     # update: the updater is launched, the supervisor ends
 Ctrl+C ends the supervisor ("&Sair").

@@ -61,16 +61,19 @@ UniqueFont CreateLayoutFont(std::wstring_view name, int points, bool bold) {
   return UniqueFont(CreateFontIndirectW(&font));
 }
 
+void RegisterFormClass(const wchar_t* name, WNDPROC procedure, HICON icon) {
+  WNDCLASSW windowClass{};
+  windowClass.lpfnWndProc = procedure;
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.hIcon = icon;
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  windowClass.lpszClassName = name;
+  RegisterClassW(&windowClass);  // fails only when registered already
+}
+
 const wchar_t* ContainerClassName() {
-  static const bool registered = [] {
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = ContainerProc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = kContainerClass;
-    return RegisterClassW(&windowClass) != 0;
-  }();
+  static const bool registered = (RegisterFormClass(kContainerClass, ContainerProc), true);
   static_cast<void>(registered);
   return kContainerClass;
 }

@@ -18,6 +18,23 @@ UniqueFont CreateLayoutFont(std::wstring_view name, int points, bool bold);
 // commands and drawing requests of its controls passed up to the top-level window.
 const wchar_t* ContainerClassName();
 
+// Registers a window class with the arrow cursor and the button-face background. Registering a
+// class a second time fails harmlessly, so callers need not remember.
+void RegisterFormClass(const wchar_t* name, WNDPROC procedure, HICON icon = nullptr);
+
+// The window procedure of a class whose windows hand every message to the object that was
+// passed as the creation parameter (its WndProc); before that, the default handling.
+template <class Window>
+LRESULT CALLBACK ForwardToWindowObject(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* window = reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (!window) return DefWindowProcW(hwnd, message, wParam, lParam);
+  return window->WndProc(hwnd, message, wParam, lParam);
+}
+
 // Client size to window size for a style, at the default placement.
 SIZE WindowSizeForClient(int clientWidth, int clientHeight, DWORD style, DWORD exStyle);
 

@@ -32,25 +32,12 @@ HICON ApplicationIcon() {
   return icon ? icon : LoadIconW(nullptr, IDI_APPLICATION);
 }
 
-LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+class Win32MainWindow;
 
 void RegisterClasses() {
-  static const bool registered = [] {
-    WNDCLASSW application{};
-    application.lpfnWndProc = DefWindowProcW;
-    application.hInstance = GetModuleHandleW(nullptr);
-    application.hIcon = ApplicationIcon();
-    application.lpszClassName = kApplicationWindowClass;
-    WNDCLASSW main{};
-    main.lpfnWndProc = MainWindowProc;
-    main.hInstance = GetModuleHandleW(nullptr);
-    main.hIcon = ApplicationIcon();
-    main.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    main.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    main.lpszClassName = kMainWindowClass;
-    return RegisterClassW(&application) != 0 && RegisterClassW(&main) != 0;
-  }();
-  static_cast<void>(registered);
+  win32::RegisterFormClass(kApplicationWindowClass, DefWindowProcW, ApplicationIcon());
+  win32::RegisterFormClass(kMainWindowClass, win32::ForwardToWindowObject<Win32MainWindow>,
+                           ApplicationIcon());
   INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
                                 ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
@@ -96,16 +83,6 @@ class Win32MainWindow final : public MainWindow {
   NOTIFYICONDATAW trayIconData_{};
   MainWindowHandlers handlers_;
 };
-
-LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* window = reinterpret_cast<Win32MainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (!window) return DefWindowProcW(hwnd, message, wParam, lParam);
-  return window->WndProc(hwnd, message, wParam, lParam);
-}
 
 Win32MainWindow::Win32MainWindow(const WindowLayout& layout, const std::wstring& applicationTitle) {
   RegisterClasses();

@@ -18,8 +18,6 @@ constexpr wchar_t kNoticeWindowClass[] = L"TfrmMensagemConfirmarGenerica";
 constexpr DWORD kNoticeStyle = WS_OVERLAPPED | WS_CAPTION | WS_CLIPCHILDREN;
 constexpr DWORD kNoticeExStyle = WS_EX_CONTROLPARENT;
 
-LRESULT CALLBACK NoticeWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-
 class Win32NoticeWindow final : public NoticeWindow {
  public:
   explicit Win32NoticeWindow(const WindowLayout& layout);
@@ -81,27 +79,8 @@ class Win32NoticeWindow final : public NoticeWindow {
   NoticeWindowHandlers handlers_;
 };
 
-LRESULT CALLBACK NoticeWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* window = reinterpret_cast<Win32NoticeWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (!window) return DefWindowProcW(hwnd, message, wParam, lParam);
-  return window->WndProc(hwnd, message, wParam, lParam);
-}
-
 Win32NoticeWindow::Win32NoticeWindow(const WindowLayout& layout) {
-  static const bool registered = [] {
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = NoticeWindowProc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = kNoticeWindowClass;
-    return RegisterClassW(&windowClass) != 0;
-  }();
-  static_cast<void>(registered);
+  win32::RegisterFormClass(kNoticeWindowClass, win32::ForwardToWindowObject<Win32NoticeWindow>);
   const SIZE size = win32::WindowSizeForClient(layout.clientWidth, layout.clientHeight,
                                                kNoticeStyle, kNoticeExStyle);
   const std::wstring caption(layout.caption);

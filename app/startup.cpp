@@ -10,9 +10,6 @@
 
 namespace {
 
-// The only value either caller of the update check passes.
-constexpr int kCompareDates = 1;
-
 std::wstring SecondCopyNotice(const std::wstring& executable) {
   return L"O aplicativo " + executable + L" já está sendo executado em outra sessão de trabalho.";
 }

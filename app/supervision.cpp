@@ -16,7 +16,6 @@ namespace {
 
 constexpr unsigned kSettledPeriodMilliseconds = 20000;
 constexpr unsigned kUpdatePauseMilliseconds = 2000;
-constexpr int kCompareDates = 1;
 const wchar_t* const kUpdater = L"vandrelAtualizador.exe";
 
 struct CompanionCheck {

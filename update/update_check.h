@@ -14,6 +14,8 @@ class Connection;
 // desktop shortcut travel to the caller. Ends the process (exit code 0) when an update is due.
 // Any compareDates other than 1 stops it after the parameter table check.
 void CheckForUpdate(database::Connection& database, int compareDates);
+// The value that both callers pass: compare the dates.
+inline constexpr int kCompareDates = 1;
 
 // The same check with its two outward steps supplied: the parameter table check and the hand-
 // over (notice, updater launch, end of the process). Tests run it without a database, and

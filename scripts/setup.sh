@@ -29,5 +29,7 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
 fi
 export DEBIAN_FRONTEND=noninteractive
 as_root apt-get update -qq
-as_root apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+# With their recommended packages: Wine's X11 driver wants the X render, cursor and font
+# libraries and Wine's own fonts that it only recommends, and the screenshots need them.
+as_root apt-get install -y -qq "${missing[@]}" >/dev/null
 # The packaged Firebird service is not used: the tests start a private server of their own.

@@ -1,5 +1,6 @@
 #include "database/query.h"
 
+#include <algorithm>
 #include <cstring>
 #include <sstream>
 
@@ -155,9 +156,9 @@ void Query::Prepare() {
         var.aliasname, static_cast<std::size_t>(std::max<short>(0, var.aliasname_length)))));
     column.type = static_cast<short>(var.sqltype & ~1);
     column.scale = var.sqlscale;
-    column.length = var.sqllen;
+    column.length = std::max<short>(0, var.sqllen);  // the buffer below is sized by it
     const std::size_t bytes =
-        static_cast<std::size_t>(var.sqllen) + (column.type == fb::kSqlVarying ? 2 : 0);
+        static_cast<std::size_t>(column.length) + (column.type == fb::kSqlVarying ? 2 : 0);
     column.storage.assign(bytes / 8 + 1, 0);
     var.sqldata = reinterpret_cast<char*>(column.storage.data());
     var.sqlind = &column.indicator;  // asked for every column, nullable or not
@@ -231,7 +232,10 @@ std::wstring Query::FieldText(const std::wstring& column) const {
     case fb::kSqlVarying: {
       unsigned short size = 0;
       std::memcpy(&size, c.Data(), sizeof size);
-      return platform::FromAnsi(std::string(c.Data() + 2, size));
+      // The client's length is not trusted beyond the column's declared one: the buffer holds
+      // no more.
+      const std::size_t kept = std::min<std::size_t>(size, static_cast<std::size_t>(c.length));
+      return platform::FromAnsi(std::string(c.Data() + 2, kept));
     }
     case fb::kSqlShort: {
       std::int16_t value;

@@ -15,9 +15,15 @@ struct LocalDateTime {
 
 LocalDateTime Now();
 
+// The years that an MS-DOS date can hold.
+inline constexpr int kFirstDosYear = 1980;
+inline constexpr int kLastDosYear = 2107;
+
 // Last-write time of a file, in local time, at MS-DOS resolution (GetFileAttributesExW,
 // FileTimeToLocalFileTime, FileTimeToDosDateTime: even seconds, years 1980 to 2107).
-// nullopt when the file cannot be examined.
+// nullopt when the file cannot be examined, and on both builds alike when its local time lies
+// outside those years (a file dated 1970 or 1601 by a copy tool): such a time has no MS-DOS
+// form, and it is not moved to the nearest one, which would make two different times equal.
 std::optional<LocalDateTime> FileDosLocalTime(const std::wstring& path);
 
 // Sets a file's last-write time from a local time (tests set dates explicitly with it).

@@ -22,7 +22,8 @@ bool CreateFolder(const std::wstring& path);
 // DeleteFileW: false for a folder, a missing or a read-only file.
 bool RemoveFile(const std::wstring& path);
 // MoveFileW: fails when the target exists, and while another process holds the source
-// open without delete sharing (POSIX: while another process holds a lock on it).
+// open without delete sharing (POSIX: while another process holds a lock on it, or when the
+// source exists but cannot be opened to find out).
 bool RenameFile(const std::wstring& from, const std::wstring& to);
 // CopyFileW.
 bool CopyFileTo(const std::wstring& from, const std::wstring& to, bool failIfExists);
@@ -42,6 +43,8 @@ class File {
     CreateNew,     // GENERIC_WRITE, CREATE_NEW: fails when the file exists
     ReadExisting,  // GENERIC_READ, OPEN_EXISTING
   };
+  // SharingViolation: another opener holds the file for the moment (Windows: a sharing or
+  // lock violation; POSIX: the lock that stands in for the sharing modes).
   enum class Failure { None, AlreadyExists, NotFound, SharingViolation, Other };
 
   File(const std::wstring& path, Open mode);

@@ -12,6 +12,13 @@ inline constexpr wchar_t kSeparator = L'\\';
 inline constexpr wchar_t kSeparator = L'/';
 #endif
 
+// How a file name without a dot yields its base name (the lock-file name's rule). Windows
+// executables carry an extension, and the rule there keeps the text before the last dot:
+// nothing, for a name without one. This build's executables have none, so a name without a
+// dot is its own base name ("vandrelVirazuzor" -> "vandrelVirazuzor"), and a copy of each
+// kind tests the same lock file. Names with a dot follow the same rule on both builds.
+extern const bool kDotlessNameIsItsBaseName;
+
 // The folder part of a path, without its trailing separator; a root keeps it ("C:\", "/").
 // The empty text when the path holds no separator.
 std::wstring FolderOf(const std::wstring& path);

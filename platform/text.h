@@ -15,4 +15,12 @@ std::wstring FromUtf8(std::string_view bytes);
 std::string ToAnsi(std::wstring_view text);
 std::wstring FromAnsi(std::string_view bytes);
 
+// The text of a file that workstations of either kind write and read (the ini files, the
+// connection-state file). Windows: the ANSI code page, as FromAnsi. Elsewhere: UTF-8 when the
+// bytes are valid UTF-8, as Linux editors write them, else Windows-1252, as Windows
+// workstations write them. What the program itself writes stays in the ANSI code page.
+std::wstring FromFileText(std::string_view bytes);
+// Whether this build's FromFileText takes valid UTF-8 as UTF-8.
+extern const bool kFileTextMayBeUtf8;
+
 }  // namespace platform

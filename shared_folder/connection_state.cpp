@@ -1,10 +1,13 @@
 #include "shared_folder/connection_state.h"
 
+#include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "notice/notice.h"
 #include "platform/dialogs.h"
+#include "platform/event_loop.h"
 #include "platform/files.h"
 #include "platform/text.h"
 #include "shared_folder/data_folder.h"
@@ -12,6 +15,27 @@
 namespace {
 
 const std::wstring kAccessFailed = L"Não foi possível acessar a pasta Dados no Servidor.";
+
+std::function<void(unsigned)>& RetryPause() {
+  static std::function<void(unsigned)> pause;
+  return pause;
+}
+
+// Opens the state file, trying again while another opener refuses it for sharing.
+platform::File OpenStateFile(const std::wstring& path, platform::File::Open mode) {
+  platform::File file(path, mode);
+  for (int retry = 0; retry < kSharingRetries && !file.IsOpen() &&
+                      file.OpenFailure() == platform::File::Failure::SharingViolation;
+       ++retry) {
+    if (RetryPause()) {
+      RetryPause()(kSharingRetryPause);
+    } else {
+      platform::SleepMilliseconds(kSharingRetryPause);
+    }
+    file = platform::File(path, mode);
+  }
+  return file;
+}
 
 void ReportAccessFailure() {
   platform::ShowMessageBox(kAccessFailed, kNoticeCaption, platform::kMbOk | platform::kMbIconError);
@@ -46,8 +70,8 @@ std::optional<std::wstring> ReadState() {
   if (!platform::FileExists(ResolveDataFolder() + kConnectionStateFileName)) {
     return std::wstring();
   }
-  platform::File file(ResolveDataFolder() + kConnectionStateFileName,
-                      platform::File::Open::ReadExisting);
+  platform::File file = OpenStateFile(ResolveDataFolder() + kConnectionStateFileName,
+                                      platform::File::Open::ReadExisting);
   std::optional<std::string> line;
   if (file.IsOpen()) line = ReadFirstLine(file);
   if (!line) {
@@ -55,7 +79,7 @@ std::optional<std::wstring> ReadState() {
     return std::nullopt;
   }
   file.Close();  // the bytes are read; a failed close of a reader loses nothing
-  return platform::FromAnsi(*line);
+  return platform::FromFileText(*line);
 }
 
 }  // namespace
@@ -63,8 +87,8 @@ std::optional<std::wstring> ReadState() {
 void WriteConnectionState(const std::wstring& word) {
   bool written = false;
   if (platform::DirectoryExists(ResolveDataFolder())) {
-    platform::File file(ResolveDataFolder() + kConnectionStateFileName,
-                        platform::File::Open::CreateAlways);
+    platform::File file = OpenStateFile(ResolveDataFolder() + kConnectionStateFileName,
+                                        platform::File::Open::CreateAlways);
     written = file.IsOpen() && file.Write(platform::ToAnsi(word) + "\r\n") && file.Close();
   }
   if (!written) ReportAccessFailure();
@@ -81,4 +105,8 @@ std::wstring ReadConnectionState() {
 bool ConnectionAllowed() {
   const std::optional<std::wstring> state = ReadState();
   return !state || *state != L"DESCONECTAR";
+}
+
+void SetSharingRetryPauseForTesting(std::function<void(unsigned milliseconds)> pause) {
+  RetryPause() = std::move(pause);
 }

@@ -32,7 +32,10 @@ std::wstring LockFileName(const std::wstring& executable) {
   while (start < name.size() && isTrimmed(name[start])) ++start;
   name.erase(0, start);
   const std::size_t dot = name.rfind(L'.');
-  return (dot == std::wstring::npos ? std::wstring() : name.substr(0, dot)) + L".lock";
+  if (dot == std::wstring::npos) {
+    return (platform::kDotlessNameIsItsBaseName ? name : std::wstring()) + L".lock";
+  }
+  return name.substr(0, dot) + L".lock";
 }
 
 bool LockFileExists(const std::wstring& executable, const std::wstring& folder) {

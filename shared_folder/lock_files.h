@@ -7,7 +7,9 @@
 #include <string>
 
 // The text after the last separator of the path or name, without blanks and control
-// characters around it, cut before its last "." (empty without one), + ".lock".
+// characters around it, cut before its last ".", + ".lock". Without a "." the Windows build
+// keeps nothing (".lock") and the headless build keeps the whole name, so that its
+// "vandrelVirazuzor" tests the same "vandrelVirazuzor.lock" as the Windows program.
 std::wstring LockFileName(const std::wstring& executable);
 
 // True when a file (not a folder) folder + LockFileName(executable) exists.

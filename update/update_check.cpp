@@ -8,6 +8,7 @@
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/shell.h"
+#include "platform/text.h"
 #include "shared_folder/data_folder.h"
 #include "update/file_date_text.h"
 #include "update/housekeeping.h"
@@ -31,12 +32,20 @@ void ReportMissingAndEnd(const std::wstring& fileName) {
   platform::RequestTermination();
 }
 
-// The date as the locale writes it, read back: what the comparison looks at.
-std::optional<platform::LocalDateTime> DateOf(const std::wstring& path) {
-  return platform::ParseDefaultDateTime(FileDateText(path));
+// The date as the locale writes it, read back: what the comparison looks at. A date that
+// cannot be read, written or read back stops the check.
+platform::LocalDateTime DateOf(const std::wstring& path) {
+  const std::optional<platform::LocalDateTime> date =
+      platform::ParseDefaultDateTime(FileDateText(path));
+  if (!date) throw FileDateError(path);
+  return *date;
 }
 
 }  // namespace
+
+FileDateError::FileDateError(const std::wstring& path)
+    : std::runtime_error(platform::ToUtf8(L"Não foi possível ler a data do arquivo " + path)),
+      path_(path) {}
 
 std::wstring UpdaterParameters() {
   return L"@F1 @M" + sUpdateFolderArg + L" @E" + sExeFolderArg + L" @A" + sExeName;
@@ -83,7 +92,8 @@ void CheckForUpdateWith(const UpdateCheckSteps& steps, int compareDates) {
   }
 
   // Another date either way means another build: an older published copy is installed too.
-  if (DateOf(platform::ExecutablePath()) == DateOf(published)) return;
+  const platform::LocalDateTime own = DateOf(platform::ExecutablePath());
+  if (own == DateOf(published)) return;
 
   if (!platform::FileExists(UpdaterPath())) {
     ReportMissingAndEnd(kUpdaterName);

@@ -3,16 +3,30 @@
 #pragma once
 
 #include <functional>
+#include <stdexcept>
 #include <string>
 
 namespace database {
 class Connection;
 }
 
+// A file date that cannot be read or has no text form (the file is gone, unreadable, or dated
+// outside the years the date text holds): the check cannot tell whether an update is due, so
+// it stops and the error travels to its caller, naming the file.
+class FileDateError : public std::runtime_error {
+ public:
+  explicit FileDateError(const std::wstring& path);
+  const std::wstring& Path() const { return path_; }
+
+ private:
+  std::wstring path_;
+};
+
 // The whole check, run at start-up and when the shared state asks for an update. Shows its
-// boxes and makes termination requests itself; errors of the parameter table check and of the
-// desktop shortcut travel to the caller. Ends the process (exit code 0) when an update is due.
-// Any compareDates other than 1 stops it after the parameter table check.
+// boxes and makes termination requests itself; errors of the parameter table check, of the
+// desktop shortcut and of the file dates (FileDateError) travel to the caller. Ends the process
+// (exit code 0) when an update is due. Any compareDates other than 1 stops it after the parameter
+// table check.
 void CheckForUpdate(database::Connection& database, int compareDates);
 // The value that both callers pass: compare the dates.
 inline constexpr int kCompareDates = 1;

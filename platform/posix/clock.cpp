@@ -73,9 +73,8 @@ std::optional<LocalDateTime> FileDosLocalTime(const std::wstring& path) {
   std::tm t{};
   if (localtime_r(&info.st_mtime, &t) == nullptr) return std::nullopt;
   LocalDateTime when = FromTm(t);
-  // MS-DOS time: even seconds, years 1980 to 2107; a time outside is held at the nearest end.
-  if (when.year < 1980) return LocalDateTime{1980, 1, 1, 0, 0, 0};
-  if (when.year > 2107) return LocalDateTime{2107, 12, 31, 23, 59, 58};
+  // MS-DOS time: even seconds, years 1980 to 2107; a time outside has no such form.
+  if (when.year < kFirstDosYear || when.year > kLastDosYear) return std::nullopt;
   when.second -= when.second % 2;
   return when;
 }

@@ -153,8 +153,11 @@ bool RenameFile(const std::wstring& from, const std::wstring& to) {
   const std::string source = Native(from);
   const std::string target = Native(to);
   // A file that someone holds a lock on is in use: refuse as MoveFileW refuses a file held
-  // open without delete sharing. The probe's own lock goes with its descriptor.
+  // open without delete sharing. A file that cannot be opened to look (another account's,
+  // without read rights) may be in use just as well, and is refused too; only a missing one
+  // goes on to the rename, which then fails on its own. The probe's lock goes with it.
   Descriptor probe(OpenNative(source, O_RDONLY | O_NONBLOCK));
+  if (!probe.Valid() && errno != ENOENT) return Fail();
   if (probe.Valid() && !LockNow(probe.Get(), LOCK_EX)) return Fail(EBUSY);
   if (::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) {
     return true;

@@ -2,8 +2,14 @@
 // a Windows installation read the same here.
 #include "platform/ini.h"
 
-#include <fstream>
-#include <iterator>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -15,7 +21,7 @@ namespace {
 
 constexpr std::size_t kMaxValueLength = 2047;
 // An ini file is a few hundred bytes; a huge file is not read whole.
-constexpr std::streamsize kMaxFileBytes = 16 * 1024 * 1024;
+constexpr std::size_t kMaxFileBytes = 16 * 1024 * 1024;
 
 bool IsBlank(wchar_t c) {
   return c == L' ' || c == L'\t' || c == L'\v' || c == L'\f' || c == 0x1A;
@@ -45,11 +51,40 @@ bool SameName(std::wstring_view a, std::wstring_view b) {
   return true;
 }
 
+// The file's bytes, at most kMaxFileBytes of them, in a buffer that grows with what the file
+// holds; nullopt when it cannot be opened (a folder counts as a file that cannot be read).
+std::optional<std::string> ReadHead(const std::wstring& path) {
+  int fd;
+  do {
+    fd = ::open(ToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) return std::nullopt;
+  struct Closer {
+    int fd;
+    ~Closer() { ::close(fd); }  // a reader's close failure loses nothing
+  } closer{fd};
+
+  std::string bytes;
+  struct stat info {};
+  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+    // One more byte than the file's size lets the loop see the end in one read.
+    bytes.reserve(std::min<std::size_t>(static_cast<std::size_t>(info.st_size) + 1, kMaxFileBytes));
+  }
+  char chunk[4096];
+  while (bytes.size() < kMaxFileBytes) {
+    const ssize_t got = ::read(fd, chunk, std::min(sizeof chunk, kMaxFileBytes - bytes.size()));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) break;  // the end, or a failure: what was read so far counts
+    bytes.append(chunk, static_cast<std::size_t>(got));
+  }
+  return bytes;
+}
+
 std::wstring Decode(const std::string& bytes) {
   if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
     return FromUtf8(std::string_view(bytes).substr(3));
   }
-  return FromAnsi(bytes);
+  return FromFileText(bytes);
 }
 
 std::vector<std::wstring_view> SplitLines(std::wstring_view text) {
@@ -80,12 +115,9 @@ std::wstring CleanValue(std::wstring_view value) {
 
 std::wstring ReadIniString(const std::wstring& path, const std::wstring& section,
                            const std::wstring& key) {
-  std::ifstream in(ToUtf8(path), std::ios::binary);
-  if (!in) return L"";
-  std::string bytes(static_cast<std::size_t>(kMaxFileBytes), '\0');
-  in.read(bytes.data(), kMaxFileBytes);
-  bytes.resize(static_cast<std::size_t>(in.gcount()));
-  const std::wstring text = Decode(bytes);
+  std::optional<std::string> bytes = ReadHead(path);
+  if (!bytes) return L"";
+  const std::wstring text = Decode(*bytes);
 
   const std::wstring_view wantedSection = Trim(section);
   const std::wstring_view wantedKey = Trim(key);

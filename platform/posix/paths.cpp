@@ -24,6 +24,8 @@ std::wstring& OverridePath() {
 
 }  // namespace
 
+const bool kDotlessNameIsItsBaseName = true;
+
 std::wstring ExecutablePath() {
   {
     std::lock_guard lock(OverrideMutex());

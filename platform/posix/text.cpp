@@ -43,7 +43,46 @@ constexpr std::array<char16_t, 32> kHighControls = {
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,  // 98-9F
 };
 
+// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
+bool IsValidUtf8(std::string_view bytes) {
+  std::size_t i = 0;
+  while (i < bytes.size()) {
+    const auto lead = static_cast<unsigned char>(bytes[i]);
+    int extra = 0;
+    char32_t c = 0;
+    char32_t minimum = 0;
+    if (lead < 0x80) {
+      ++i;
+      continue;
+    }
+    if ((lead & 0xE0) == 0xC0) {
+      extra = 1, c = lead & 0x1F, minimum = 0x80;
+    } else if ((lead & 0xF0) == 0xE0) {
+      extra = 2, c = lead & 0x0F, minimum = 0x800;
+    } else if ((lead & 0xF8) == 0xF0) {
+      extra = 3, c = lead & 0x07, minimum = 0x10000;
+    } else {
+      return false;
+    }
+    if (bytes.size() - i <= static_cast<std::size_t>(extra)) return false;  // cut short
+    for (int k = 1; k <= extra; ++k) {
+      const auto next = static_cast<unsigned char>(bytes[i + static_cast<std::size_t>(k)]);
+      if ((next & 0xC0) != 0x80) return false;
+      c = (c << 6) | (next & 0x3F);
+    }
+    if (c < minimum || !IsScalarValue(c)) return false;
+    i += static_cast<std::size_t>(extra) + 1;
+  }
+  return true;
+}
+
 }  // namespace
+
+const bool kFileTextMayBeUtf8 = true;
+
+std::wstring FromFileText(std::string_view bytes) {
+  return IsValidUtf8(bytes) ? FromUtf8(bytes) : FromAnsi(bytes);
+}
 
 std::string ToUtf8(std::wstring_view text) {
   std::string out;

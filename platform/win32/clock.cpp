@@ -217,7 +217,10 @@ std::optional<LocalDateTime> FileDosLocalTime(const std::wstring& path) {
   FILETIME local{}, rounded{};
   WORD dosDate = 0, dosTime = 0;
   SYSTEMTIME st{};
+  // The years are tested here rather than left to FileTimeToDosDateTime, which some systems
+  // answer with a wrapped date instead of a failure.
   if (!FileTimeToLocalFileTime(&data.ftLastWriteTime, &local) ||
+      !FileTimeToSystemTime(&local, &st) || st.wYear < kFirstDosYear || st.wYear > kLastDosYear ||
       !FileTimeToDosDateTime(&local, &dosDate, &dosTime) ||
       !DosDateTimeToFileTime(dosDate, dosTime, &rounded) || !FileTimeToSystemTime(&rounded, &st))
     return std::nullopt;

@@ -29,6 +29,7 @@ File::Failure FailureOf(DWORD error) {
     case ERROR_BAD_NET_NAME:
       return File::Failure::NotFound;
     case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:  // a range of the file locked by its holder
       return File::Failure::SharingViolation;
     default:
       return File::Failure::Other;

@@ -16,6 +16,8 @@ std::wstring& ExecutablePathOverride() {
 constexpr DWORD kLongestPath = 32768;
 }  // namespace
 
+const bool kDotlessNameIsItsBaseName = false;
+
 std::wstring ExecutablePath() {
   if (!ExecutablePathOverride().empty()) return ExecutablePathOverride();
   std::wstring buffer(MAX_PATH, L'\0');

@@ -65,4 +65,10 @@ std::wstring FromAnsi(std::string_view bytes) {
   return Widen(CP_ACP, bytes);
 }
 
+const bool kFileTextMayBeUtf8 = false;
+
+std::wstring FromFileText(std::string_view bytes) {
+  return FromAnsi(bytes);
+}
+
 }  // namespace platform

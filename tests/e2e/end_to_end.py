@@ -34,6 +34,11 @@ def wait_until(predicate, timeout, what):
     raise AssertionError(f"no {what} within {timeout} s")
 
 
+def shows(supervisor, text):
+    """Whether one of the program's lines holds the text (lines may carry a prefix)."""
+    return any(text in line for line in supervisor.lines())
+
+
 def firebird_script(command):
     subprocess.run(["bash", f"{ARGS.source}/scripts/firebird-server.sh", command,
                     ARGS.firebird_root], check=True, stdout=subprocess.DEVNULL)
@@ -90,8 +95,10 @@ class Installation:
         self.dados = self.root / "Dados"
         self.update = self.root / "Update"
         self.exe = self.sistema / "vandrelVirazuzor"
-        # The program's own lock file: its base name before the last dot, plus ".lock".
-        self.own_lock = self.dados / (self.exe.name.rpartition(".")[0] + ".lock")
+        # The program's own lock file: its base name before the last dot, plus ".lock"; a
+        # name without a dot, as the headless build's, is its own base name.
+        stem, dot, _ = self.exe.name.rpartition(".")
+        self.own_lock = self.dados / ((stem if dot else self.exe.name) + ".lock")
         self.supervisors = []
         self.updaters = []
         if tick_recorder:
@@ -192,6 +199,62 @@ class EndToEnd(unittest.TestCase):
         self.assertTrue(inst.own_lock.exists())
         self.assertIsNone(first.process.poll())
         self.assertEqual(first.sair(), 0)
+
+    def test_lock_file_of_a_windows_copy_refuses_the_linux_copy(self):
+        # A Windows copy on another workstation runs: its lock file vandrelVirazuzor.lock lies
+        # in the data folder and the server holds the database open for it, so the stale-lock
+        # sweep leaves the file alone.
+        inst = self.installation("windows copy", server=True)
+        written = ("Este arquivo indica que o monitor C:\\vandrel\\vandrelVirazuzor.exe "
+                   "está em execução.\r\n").encode("cp1252")
+        inst.own_lock.write_bytes(written)
+        self.assertEqual(inst.own_lock.name, "vandrelVirazuzor.lock")
+        held = inst.root / "database held"
+        holder = subprocess.Popen(
+            ["isql-fb", "-q", "-user", "SYSDBA", "-password", "plumgrave",
+             f"localhost/{server_port()}:{inst.dados}/ZELTRAN.FDB"],
+            stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        try:
+            holder.stdin.write(f"shell touch '{held}';\n".encode())
+            holder.stdin.flush()
+            wait_until(held.exists, 15, "database held by another connection")
+            supervisor = inst.start()
+            self.assertEqual(supervisor.wait_exit(40), 0)
+        finally:
+            holder.stdin.close()
+            holder.wait(timeout=30)
+        self.assertTrue(shows(supervisor, f"O aplicativo {inst.exe} já está sendo executado em "
+                                          "outra sessão de trabalho."), supervisor.lines())
+        self.assertEqual(inst.own_lock.read_bytes(), written)
+
+    def test_start_up_from_a_folder_with_a_portuguese_letter(self):
+        # The server ini, and with it the data folder, lie in "Configuração"; the ERP ini names
+        # it as a Linux editor writes it (UTF-8) and as a Windows workstation does (ANSI).
+        for encoding in ("utf-8", "cp1252"):
+            with self.subTest(encoding=encoding):
+                inst = self.installation(f"letters {encoding}")
+                folder = inst.root / "Configuração"
+                folder.mkdir()
+                for name in ("Servidor.ini", "Virazuzor.txt"):
+                    (inst.dados / name).rename(folder / name)
+                (inst.sistema / "vandrelempresa.ini").write_bytes(
+                    f"[IniServidor]\r\nnomearquivo={folder}/Servidor.ini\r\n".encode(encoding))
+                lock = folder / inst.own_lock.name
+                supervisor = inst.start()
+                wait_until(lock.exists, 15, "own lock file in the data folder")
+                wait_until(lambda: shows(supervisor, f"Base de dados: {inst.dados}/ZELTRAN.FDB"),
+                           5, "database line")
+                self.assertEqual(supervisor.sair(), 0)
+                self.assertFalse(lock.exists())
+                self.assertFalse(shows(supervisor, "Não foi encontrado"), supervisor.lines())
+                # Companions started by a tick keep their files in this data folder too.
+                for companion in COMPANIONS:
+                    if (folder / f"{companion}.lock").exists():
+                        (folder / f"{companion}.stop").touch()
+                for companion in COMPANIONS:
+                    wait_until(lambda: not (folder / f"{companion}.lock").exists(), 10,
+                               f"end of {companion}")
+                self.assertEqual(supervisor.errors(), "")
 
     def test_connection_state_written_by_another_program_is_obeyed(self):
         inst = self.installation("state")

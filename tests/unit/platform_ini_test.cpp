@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/ini.h"
+#include "platform/text.h"
 #include "tests/unit/test_support.h"
 
 namespace {
@@ -62,6 +63,17 @@ INSTANTIATE_TEST_SUITE_P(
                 L"path", L"C:\\x"},
         IniCase{"ansi_letters", "[IniServidor]\r\nnomearquivo=S:\\Gest\xe3o\\Servidor.ini\r\n",
                 L"IniServidor", L"nomearquivo", L"S:\\Gest\u00e3o\\Servidor.ini"},
+        // The same path as a Linux editor writes it: UTF-8 on the headless build, the
+        // ANSI reading on Windows, whose own reader knows no other without a mark.
+        IniCase{"utf8_letters", "[IniServidor]\r\nnomearquivo=S:\\Gest\xc3\xa3o\\Servidor.ini\r\n",
+                L"IniServidor", L"nomearquivo",
+                platform::kFileTextMayBeUtf8
+                    ? L"S:\\Gest\u00e3o\\Servidor.ini"
+                    : platform::FromAnsi("S:\\Gest\xc3\xa3o\\Servidor.ini")},
+        // One byte that is not UTF-8 anywhere in the file: the whole file is Windows-1252.
+        IniCase{"ansi_with_utf8_lookalike_elsewhere",
+                "[Outra]\r\nx=Gest\xc3\xa3o\r\n[IniServidor]\r\nnomearquivo=S:\\Gest\xe3o\r\n",
+                L"IniServidor", L"nomearquivo", L"S:\\Gest\u00e3o"},
         IniCase{"binary_bytes_elsewhere",
                 std::string("\x01\x02\xff\xfe\x7f junk\r\n[Database]\r\npath=ok\r\n"), L"Database",
                 L"path", L"ok"},

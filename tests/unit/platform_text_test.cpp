@@ -39,4 +39,37 @@ TEST(Text, Utf8RoundTripKeepsEveryLetter) {
   EXPECT_EQ(platform::FromUtf8(bytes), text);
 }
 
+// Files that Linux editors write are UTF-8, files that Windows workstations write are
+// Windows-1252: the headless build takes a file's bytes as UTF-8 only when all of them are.
+struct FileTextCase {
+  const char* name;
+  std::string bytes;
+  std::wstring utf8Reading;  // what the headless build reads; Windows reads them as ANSI
+};
+
+std::ostream& operator<<(std::ostream& out, const FileTextCase& c) {
+  return out << c.name;
+}
+
+class FileText : public testing::TestWithParam<FileTextCase> {};
+
+TEST_P(FileText, IsUtf8WhenItsBytesAre) {
+  const FileTextCase& c = GetParam();
+  EXPECT_EQ(platform::FromFileText(c.bytes),
+            platform::kFileTextMayBeUtf8 ? c.utf8Reading : platform::FromAnsi(c.bytes));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Text, FileText,
+    testing::Values(FileTextCase{"ascii", "CONECTAR\r\n", L"CONECTAR\r\n"},
+                    FileTextCase{"utf8", "Gest\xc3\xa3o \xe2\x82\xac", L"Gest\u00e3o \u20ac"},
+                    FileTextCase{"ansi", "Gest\xe3o", L"Gest\u00e3o"},
+                    FileTextCase{"utf8_then_ansi", "Gest\xc3\xa3o Gest\xe3o",
+                                 L"Gest\u00c3\u00a3o Gest\u00e3o"},
+                    FileTextCase{"overlong_slash", "a\xc0\xaf" "b", L"a\u00c0\u00afb"},
+                    FileTextCase{"surrogate", "\xed\xa0\x80", L"\u00ed\u00a0\u20ac"},
+                    FileTextCase{"beyond_unicode", "\xf4\x90\x80\x80", L"\u00f4\u0090\u20ac\u20ac"},
+                    FileTextCase{"cut_short", "Gest\xc3", L"Gest\u00c3"}),
+    [](const testing::TestParamInfo<FileTextCase>& info) { return std::string(info.param.name); });
+
 }  // namespace

@@ -2,6 +2,8 @@
 // Written against the platform contract, so both builds run the same cases.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <optional>
 #include <string>
 
 #include "platform/event_loop.h"
@@ -144,5 +146,96 @@ INSTANTIATE_TEST_SUITE_P(
         StateSharingCase{"WriteWhileReaderHolds", File::Open::ReadExisting, true, true},
         StateSharingCase{"ReadWhileReaderHolds", File::Open::ReadExisting, false, false}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Thirty workstations switched on together meet in the file for a few milliseconds each: a
+// refusal is tried again before it becomes the message. The holder lets go during the first
+// pause (an event, not a timing), or keeps the file for good.
+struct MomentaryCase {
+  const char* name;
+  File::Open holder;
+  bool write;
+  bool letsGo;
+};
+
+class MomentarySharing : public ::testing::TestWithParam<MomentaryCase> {
+ protected:
+  void SetUp() override { platform::ClearTerminationRequestForTesting(); }
+  void TearDown() override {
+    SetSharingRetryPauseForTesting({});
+    platform::ClearTerminationRequestForTesting();
+  }
+  std::wstring StateFile() const { return installation.DataFolder() + L"Virazuzor.txt"; }
+
+  test_support::Installation installation;
+  test_support::MessageBoxRecorder boxes;
+};
+
+TEST_P(MomentarySharing, RefusalIsTriedAgainForAQuarterOfASecond) {
+  const MomentaryCase& c = GetParam();
+  test_support::WriteBytes(test_support::FsPath(StateFile()), "DESCONECTAR\r\n");
+  std::optional<File> holder;
+  holder.emplace(StateFile(), c.holder);
+  ASSERT_TRUE(holder->IsOpen());
+  if (c.holder == File::Open::CreateAlways) {
+    ASSERT_TRUE(holder->Write("DESCONECTAR\r\n"));
+  }
+
+  int pauses = 0;
+  unsigned paused = 0;
+  SetSharingRetryPauseForTesting([&](unsigned milliseconds) {
+    ++pauses;
+    paused += milliseconds;
+    if (c.letsGo) holder.reset();
+  });
+  std::wstring read;
+  if (c.write) {
+    WriteConnectionState(L"CONECTAR");
+  } else {
+    read = ReadConnectionState();
+  }
+  holder.reset();
+
+  if (c.letsGo) {
+    EXPECT_EQ(pauses, 1);
+    EXPECT_TRUE(boxes.Boxes().empty());
+    EXPECT_EQ(read, c.write ? L"" : L"DESCONECTAR");
+    EXPECT_EQ(test_support::ReadBytes(test_support::FsPath(StateFile())),
+              c.write ? "CONECTAR\r\n" : "DESCONECTAR\r\n");
+  } else {
+    EXPECT_GE(pauses, 2);
+    EXPECT_GE(paused, 150u);
+    EXPECT_LE(paused, 300u);
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::wstring>{L"Não foi possível acessar a pasta Dados no Servidor."});
+    EXPECT_EQ(test_support::ReadBytes(test_support::FsPath(StateFile())), "DESCONECTAR\r\n");
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Holders, MomentarySharing,
+    ::testing::Values(
+        MomentaryCase{"ReadWhileWriterHoldsAMoment", File::Open::CreateAlways, false, true},
+        MomentaryCase{"WriteWhileWriterHoldsAMoment", File::Open::CreateAlways, true, true},
+        MomentaryCase{"WriteWhileReaderHoldsAMoment", File::Open::ReadExisting, true, true},
+        MomentaryCase{"ReadWhileWriterKeepsIt", File::Open::CreateAlways, false, false},
+        MomentaryCase{"WriteWhileReaderKeepsIt", File::Open::ReadExisting, true, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A failure other than sharing is not waited on: the message comes at once.
+TEST(MomentarySharingOnly, OtherFailuresAreNotRetried) {
+  platform::ClearTerminationRequestForTesting();
+  test_support::Installation installation;
+  test_support::MessageBoxRecorder boxes;
+  std::filesystem::create_directory(
+      test_support::FsPath(installation.DataFolder() + L"Virazuzor.txt"));
+  int pauses = 0;
+  SetSharingRetryPauseForTesting([&](unsigned) { ++pauses; });
+  WriteConnectionState(L"CONECTAR");
+  SetSharingRetryPauseForTesting({});
+  EXPECT_EQ(pauses, 0);
+  EXPECT_EQ(boxes.Texts(),
+            std::vector<std::wstring>{L"Não foi possível acessar a pasta Dados no Servidor."});
+  platform::ClearTerminationRequestForTesting();
+}
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include "platform/event_loop.h"
 #include "platform/files.h"
+#include "platform/text.h"
 #include "shared_folder/connection_state.h"
 #include "tests/unit/test_support.h"
 
@@ -70,6 +71,10 @@ INSTANTIATE_TEST_SUITE_P(
                     ContentCase{"leading_blank", " DESCONECTAR\r\n", L" DESCONECTAR", true},
                     ContentCase{"lone_cr_is_text", "DESCONECTAR\rX", L"DESCONECTAR\rX", true},
                     ContentCase{"ansi_letters", "Gest\xe3o\r\n", L"Gest\u00e3o", true},
+                    ContentCase{"utf8_letters", "Gest\xc3\xa3o\r\n",
+                                platform::kFileTextMayBeUtf8 ? L"Gest\u00e3o"
+                                                             : platform::FromAnsi("Gest\xc3\xa3o"),
+                                true},
                     ContentCase{"binary_junk", std::string("\x00\xff\x01\x80z\r\nDESCONECTAR", 13),
                                 std::wstring(L"\0\u00ff\x01\u20acz", 5), true}),
     [](const testing::TestParamInfo<ContentCase>& info) { return std::string(info.param.name); });

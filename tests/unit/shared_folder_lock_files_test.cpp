@@ -13,6 +13,7 @@ namespace {
 namespace fs = std::filesystem;
 using test_support::FsPath;
 constexpr wchar_t S = platform::kSeparator;
+const bool kDotless = platform::kDotlessNameIsItsBaseName;
 
 struct NameCase {
   std::wstring executable;
@@ -31,9 +32,17 @@ INSTANTIATE_TEST_SUITE_P(
                              L"vandrelMonitorEmail.lock"},
                     NameCase{L"vandrelMonitorEmail.exe", L"vandrelMonitorEmail.lock"},
                     NameCase{L"  vandrelMonitorEmail.exe \t", L"vandrelMonitorEmail.lock"},
-                    NameCase{L"vandrelVirazuzor", L".lock"}, NameCase{L"a.b.exe", L"a.b.lock"},
+                    // Without a dot: the Windows rule keeps nothing, the headless build the
+                    // whole name, as its executables have no extension.
+                    NameCase{L"vandrelVirazuzor", kDotless ? L"vandrelVirazuzor.lock" : L".lock"},
+                    NameCase{std::wstring(L"/opt/vandrel") + S + L" vandrelVirazuzor ",
+                             kDotless ? L"vandrelVirazuzor.lock" : L".lock"},
+                    NameCase{std::wstring(L"pasta.com.ponto") + S + L"programa",
+                             kDotless ? L"programa.lock" : L".lock"},
+                    NameCase{L"", L".lock"}, NameCase{L"a.b.exe", L"a.b.lock"},
+                    NameCase{L"vandrelVirazuzor.", L"vandrelVirazuzor.lock"},
+                    NameCase{L".oculto", L".lock"},
                     NameCase{L"VANDRELSERVICE.EXE", L"VANDRELSERVICE.lock"},
-                    NameCase{std::wstring(L"pasta.com.ponto") + S + L"programa", L".lock"},
                     NameCase{std::wstring(L"Gest\u00e3o") + S + L"Servi\u00e7o.exe",
                              L"Servi\u00e7o.lock"}));
 

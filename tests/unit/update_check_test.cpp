@@ -13,6 +13,7 @@
 #include "platform/event_loop.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "platform/text.h"
 #include "tests/unit/test_support.h"
 #include "update/update_check.h"
 #include "update/update_paths.h"
@@ -183,6 +184,39 @@ TEST_F(UpdateCheckTest, ValuesNeverSet) {
             L"\rO Sistema será finalizado.");
   EXPECT_TRUE(platform::TerminationRequested());
   EXPECT_EQ(calls_, std::vector<std::string>{"parameters"});
+}
+
+// A date that cannot be had is no reason to count the program as up to date: the check stops
+// with an error that names the file, and nothing is launched.
+TEST_F(UpdateCheckTest, DateThatCannotBeHadStopsTheCheckNamingTheFile) {
+  const LocalDateTime copyToolDate{1970, 1, 1, 12, 0, 0};
+  const std::wstring published = updateFolder_ + sep + L"vandrel Virazuzor.exe";
+  struct Case {
+    const char* name;
+    std::optional<LocalDateTime> own, publishedDate;
+    std::wstring named;
+  };
+  const Case cases[] = {
+      {"own dated 1970", copyToolDate, kBuilt, exePath_},
+      {"published dated 1970", kBuilt, copyToolDate, published},
+      {"both dated 1970", copyToolDate, copyToolDate, exePath_},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Publish(c.publishedDate, true);
+    ASSERT_TRUE(platform::SetFileLocalTime(exePath_, *c.own));
+    Derive();
+    calls_.clear();
+    try {
+      Check();
+      ADD_FAILURE() << "the check went on";
+    } catch (const FileDateError& error) {
+      EXPECT_EQ(error.Path(), c.named);
+      EXPECT_NE(platform::FromUtf8(error.what()).find(c.named), std::wstring::npos);
+    }
+    EXPECT_EQ(calls_, std::vector<std::string>{"parameters"});
+    EXPECT_TRUE(boxes_.Boxes().empty());
+  }
 }
 
 TEST_F(UpdateCheckTest, ParameterCheckErrorsTravel) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cwctype>
+#include <optional>
 #include <string>
 
 #include "platform/clock.h"
@@ -87,6 +88,29 @@ TEST_F(FileDateTest, DateTextsCompareAtTwoSecondSteps) {
   EXPECT_NE(FileDateText(MakeFile(L"d.exe", {2023, 3, 1, 8, 59, 59})), base);
   EXPECT_EQ(FileDateText(MakeFile(L"e.exe", {2023, 3, 1, 0, 0, 1})),
             platform::FormatDefaultDateTime({2023, 3, 1, 0, 0, 0}));
+}
+
+// Both builds answer alike at the ends of the MS-DOS years: inside, the time; outside (a copy
+// tool's 1970 or 1601), no date at all rather than the nearest end.
+TEST_F(FileDateTest, TimesOutsideTheDosYearsHaveNoDate) {
+  struct Case {
+    LocalDateTime set;
+    std::optional<LocalDateTime> read;
+  };
+  const Case cases[] = {
+      {{1601, 1, 2, 12, 0, 0}, std::nullopt},
+      {{1970, 1, 1, 12, 0, 0}, std::nullopt},
+      {{1979, 12, 31, 23, 59, 58}, std::nullopt},
+      {{1980, 1, 1, 0, 0, 0}, LocalDateTime{1980, 1, 1, 0, 0, 0}},
+      {{2107, 12, 31, 23, 59, 59}, LocalDateTime{2107, 12, 31, 23, 59, 58}},
+      {{2108, 1, 1, 0, 0, 0}, std::nullopt},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.set.year << "-" << c.set.month << "-" << c.set.day);
+    const std::wstring path = MakeFile(L"copied.exe", c.set);
+    EXPECT_EQ(platform::FileDosLocalTime(path), c.read);
+    EXPECT_EQ(FileDateText(path).empty(), !c.read.has_value());
+  }
 }
 
 TEST_F(FileDateTest, MissingFileHasNoDate) {

@@ -8,6 +8,9 @@
 //   columns=present | missing          whether TAB_PARAMETRO has VERSAO_ERP and script_rodado
 //   versao=<text>                      VERSAO_ERP (absent: null)
 //   script=<n>                         script_rodado (absent or "null": null)
+//   varying_length=<n>                 the length written before a VARCHAR value, in place of
+//                                      its own (a client gone wrong); the bytes copied stay
+//                                      within the column
 //
 // Every call appends one line to "gds32.log" beside the DLL: the function, a tab, what it was
 // given (the exact SQL text for a prepare), a tab, "ok" or "fail: <text>".
@@ -342,7 +345,8 @@ void Describe(Kind kind, fb::Xsqlda* area) {
 
 // Writes one row into the caller's buffers as the client does; an error text when the
 // descriptor cannot take it.
-std::optional<std::string> FillRow(const std::vector<Value>& row, const fb::Xsqlda* area) {
+std::optional<std::string> FillRow(const std::vector<Value>& row, const fb::Xsqlda* area,
+                                   const Control& control) {
   if (!area || area->sqld != static_cast<short>(row.size()) || area->sqln < area->sqld) {
     return "Dynamic SQL Error\nSQL error code = -804\nIncorrect values within SQLDA structure";
   }
@@ -364,7 +368,9 @@ std::optional<std::string> FillRow(const std::vector<Value>& row, const fb::Xsql
       case fb::kSqlVarying: {
         const auto size = static_cast<unsigned short>(
             std::min<std::size_t>(text.size(), static_cast<std::size_t>(var.sqllen)));
-        std::memcpy(var.sqldata, &size, sizeof size);
+        const Value claimed = ValueOf(control, "varying_length");
+        const auto reported = claimed ? static_cast<unsigned short>(std::stoul(*claimed)) : size;
+        std::memcpy(var.sqldata, &reported, sizeof reported);
         std::memcpy(var.sqldata + 2, text.data(), size);
         break;
       }
@@ -592,7 +598,7 @@ fb::Status PLATFORM_FBCALL isc_dsql_fetch(fb::Status* status, fb::StmtHandle* ha
     Succeed(status);
     return fb::kFetchEnd;
   } else {
-    failure = FillRow(statement->rows[statement->next++], area);
+    failure = FillRow(statement->rows[statement->next++], area, ReadControl());
   }
   Log("isc_dsql_fetch", name, failure ? "fail: " + *failure : "ok");
   return failure ? Fail(status, *failure) : Succeed(status);

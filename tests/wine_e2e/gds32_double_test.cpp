@@ -200,6 +200,27 @@ TEST_F(Gds32Double, ParameterTableIsCompletedOnceAndReadAfterwards) {
   ExpectNoFailure();
 }
 
+// A client that reports a VARCHAR longer than the column was declared: the text is cut at the
+// declared length (30 for VERSAO_ERP), never read from beyond the column's buffer.
+TEST_F(Gds32Double, VaryingLengthIsHeldToTheDeclaredLength) {
+  const std::string thirty = "7.2.1-abcdefghijklmnopqrstuvwx";
+  ASSERT_EQ(thirty.size(), 30u);
+  Session session;
+  for (const char* claimed : {"30", "31", "4000", "65535"}) {
+    SCOPED_TRACE(claimed);
+    Control("columns=present\r\nversao=" + thirty + "\r\nscript=118\r\nvarying_length=" + claimed +
+            "\r\n");
+    sErpVersion.clear();
+    CheckParameterTable(session.connection);
+    EXPECT_EQ(sErpVersion, platform::FromAnsi(thirty));
+    EXPECT_EQ(sLastScript, L"118");
+  }
+  Control("columns=present\r\nversao=7.2\r\nvarying_length=2\r\n");
+  CheckParameterTable(session.connection);
+  EXPECT_EQ(sErpVersion, L"7.");  // a shorter length is the client's to say
+  session.connection.Close();
+}
+
 TEST_F(Gds32Double, ProbeFailureClosesTheConnectionAndNamesOnlyALostServer) {
   struct Case {
     std::string failure;

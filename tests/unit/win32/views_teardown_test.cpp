@@ -16,33 +16,33 @@
 
 namespace {
 
+struct ClassSearch {
+  std::wstring windowClass;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectOfClass(HWND window, LPARAM data) {
+  auto& search = *reinterpret_cast<ClassSearch*>(data);
+  wchar_t name[256] = {};
+  GetClassNameW(window, name, 256);
+  if (search.windowClass == name) search.found.push_back(window);
+  return TRUE;
+}
+
+BOOL CALLBACK Collect(HWND window, LPARAM list) {
+  reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+  return TRUE;
+}
+
 std::vector<HWND> ThreadWindowsOfClass(const std::wstring& windowClass) {
-  struct Search {
-    std::wstring windowClass;
-    std::vector<HWND> found;
-  } search{windowClass, {}};
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND window, LPARAM data) -> BOOL {
-        auto& s = *reinterpret_cast<Search*>(data);
-        wchar_t name[256] = {};
-        GetClassNameW(window, name, 256);
-        if (s.windowClass == name) s.found.push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  ClassSearch search{windowClass, {}};
+  EnumThreadWindows(GetCurrentThreadId(), CollectOfClass, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
 std::vector<HFONT> ControlFonts(HWND window) {
   std::vector<HWND> children;
-  EnumChildWindows(
-      window,
-      [](HWND child, LPARAM list) -> BOOL {
-        reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&children));
+  EnumChildWindows(window, Collect, reinterpret_cast<LPARAM>(&children));
   std::vector<HFONT> fonts;
   for (HWND child : children) {
     if (auto font = reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0))) {

@@ -11,12 +11,13 @@ TfrmMensagemConfirmarGenerica* frmMensagemConfirmarGenerica = nullptr;
 
 namespace {
 
-std::vector<std::unique_ptr<TfrmMensagemConfirmarGenerica>>& OpenNotices() {
-  static std::vector<std::unique_ptr<TfrmMensagemConfirmarGenerica>> notices;
+std::vector<std::shared_ptr<TfrmMensagemConfirmarGenerica>>& OpenNotices() {
+  static std::vector<std::shared_ptr<TfrmMensagemConfirmarGenerica>> notices;
   return notices;
 }
 
-// Frees the window at the loop's next turn: its close may come from inside its own handlers.
+// Drops the list's hold at the loop's next turn: its close may come from inside its own
+// handlers. The window is freed then, or when the last other holder lets go.
 void Release(TfrmMensagemConfirmarGenerica* form) {
   form->View().Hide();
   platform::PostToLoop([form] {
@@ -32,10 +33,14 @@ TfrmMensagemConfirmarGenerica::TfrmMensagemConfirmarGenerica()
   view_->SetHandlers(platform::NoticeWindowHandlers{
       .close =
           [this] {
+            // A window closes once: a later request (the system's, or the wait's end in
+            // ShowNotice) finds it closed and must not clear the variable again.
+            if (closed_) return;
             RunHandler([this] {
               platform::CloseAction action = platform::CloseAction::Hide;
               FormClose(action);
               if (action == platform::CloseAction::Free) {
+                closed_ = true;
                 Release(this);
               } else if (action == platform::CloseAction::Hide) {
                 view_->Hide();
@@ -62,11 +67,11 @@ void TfrmMensagemConfirmarGenerica::FormClose(platform::CloseAction& action) {
   frmMensagemConfirmarGenerica = nullptr;
 }
 
-TfrmMensagemConfirmarGenerica& CreateNoticeForm() {
+std::shared_ptr<TfrmMensagemConfirmarGenerica> CreateNoticeForm() {
   auto& notices = OpenNotices();
-  notices.push_back(std::make_unique<TfrmMensagemConfirmarGenerica>());
+  notices.push_back(std::make_shared<TfrmMensagemConfirmarGenerica>());
   frmMensagemConfirmarGenerica = notices.back().get();
-  return *notices.back();
+  return notices.back();
 }
 
 std::size_t NoticeFormCount() {

@@ -1,5 +1,5 @@
-// The notice window TfrmMensagemConfirmarGenerica. Each one is owned by the program-wide list
-// of open notices until it closes; closing frees it.
+// The notice window TfrmMensagemConfirmarGenerica. Each one is held by the program-wide list
+// of open notices until it closes; closing frees it once no caller holds it any more.
 #pragma once
 
 #include <memory>
@@ -24,13 +24,15 @@ class TfrmMensagemConfirmarGenerica {
 
  private:
   std::unique_ptr<platform::NoticeWindow> view_;
+  bool closed_ = false;  // a closed window ignores further requests to close
 };
 
 // The most recently created notice window, or none after that window has closed.
 extern TfrmMensagemConfirmarGenerica* frmMensagemConfirmarGenerica;
 
-// Creates a new notice window, owned by the list of open notices, and makes it the one that
-// frmMensagemConfirmarGenerica refers to.
-TfrmMensagemConfirmarGenerica& CreateNoticeForm();
-// How many notice windows exist (closed ones are freed at the loop's next turn).
+// Creates a new notice window, held by the list of open notices, and makes it the one that
+// frmMensagemConfirmarGenerica refers to. A caller that keeps the result keeps the window
+// alive across its close (it is then closed and hidden, but not freed).
+std::shared_ptr<TfrmMensagemConfirmarGenerica> CreateNoticeForm();
+// How many notice windows the list holds (a closed one leaves it at the loop's next turn).
 std::size_t NoticeFormCount();

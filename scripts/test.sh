@@ -51,4 +51,7 @@ echo
 echo "builds passed: ${passed[*]:-none}"
 [ ${#failed[@]} -eq 0 ] || echo "builds failed: ${failed[*]}"
 echo "${#passed[@]} passed, ${#failed[@]} failed"
+# The shipped program's size: the stripped 32-bit Release build.
+product=build/windows/vandrelVirazuzor.exe
+[ -f $product ] && echo "product size: $product $(($(stat -c %s $product) / 1024)) KiB"
 [ ${#failed[@]} -eq 0 ]

@@ -22,8 +22,16 @@ const wchar_t* ContainerClassName();
 // class a second time fails harmlessly, so callers need not remember.
 void RegisterFormClass(const wchar_t* name, WNDPROC procedure, HICON icon = nullptr);
 
+// Cuts the link from a window to its object: every later message, the destruction's among
+// them, gets the default handling only. An object calls it before it destroys its window, so
+// that no message reaches it while its members go.
+inline void DetachWindowObject(HWND hwnd) {
+  if (hwnd) SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+}
+
 // The window procedure of a class whose windows hand every message to the object that was
-// passed as the creation parameter (its WndProc); before that, the default handling.
+// passed as the creation parameter (its WndProc), until the object detaches itself or the
+// window is gone; before and after that, the default handling.
 template <class Window>
 LRESULT CALLBACK ForwardToWindowObject(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
@@ -32,7 +40,9 @@ LRESULT CALLBACK ForwardToWindowObject(HWND hwnd, UINT message, WPARAM wParam, L
   }
   auto* window = reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (!window) return DefWindowProcW(hwnd, message, wParam, lParam);
-  return window->WndProc(hwnd, message, wParam, lParam);
+  const LRESULT result = window->WndProc(hwnd, message, wParam, lParam);
+  if (message == WM_NCDESTROY) DetachWindowObject(hwnd);  // the window's last message
+  return result;
 }
 
 // Client size to window size for a style, at the default placement.

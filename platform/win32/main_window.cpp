@@ -32,6 +32,14 @@ HICON ApplicationIcon() {
   return icon ? icon : LoadIconW(nullptr, IDI_APPLICATION);
 }
 
+// The icon resource's image at the small-icon size, as the notification area shows it, rather
+// than the large one shrunk by the shell. Null when the resource is missing.
+win32::UniqueIcon SmallApplicationIcon() {
+  return win32::UniqueIcon(static_cast<HICON>(
+      LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APPLICATION_ICON), IMAGE_ICON,
+                 GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR)));
+}
+
 class Win32MainWindow;
 
 void RegisterClasses() {
@@ -46,6 +54,15 @@ void RegisterClasses() {
 class Win32MainWindow final : public MainWindow {
  public:
   Win32MainWindow(const WindowLayout& layout, const std::wstring& applicationTitle);
+  // The windows go first, while their fonts and images still exist, and send nothing more to
+  // this object on their way.
+  ~Win32MainWindow() override {
+    win32::DetachWindowObject(main_.get());
+    main_.reset();
+    application_.reset();
+  }
+  Win32MainWindow(const Win32MainWindow&) = delete;
+  Win32MainWindow& operator=(const Win32MainWindow&) = delete;
 
   void SetLabelText(MainLabel label, const std::wstring& text) override;
   std::wstring LabelText(MainLabel label) const override;
@@ -56,10 +73,12 @@ class Win32MainWindow final : public MainWindow {
   void HideApplicationWindow() override { ShowWindow(application_.get(), SW_HIDE); }
   void RequestClose() override { SendMessageW(main_.get(), WM_CLOSE, 0, 0); }
   void AddTrayIcon() override {
+    trayIconWanted_ = true;
     // A failed icon is not detected: the program then runs without one.
     static_cast<void>(Shell_NotifyIconW(NIM_ADD, &trayIconData_));
   }
   void DeleteTrayIcon() override {
+    trayIconWanted_ = false;
     static_cast<void>(Shell_NotifyIconW(NIM_DELETE, &trayIconData_));  // as for NIM_ADD
   }
 
@@ -71,17 +90,22 @@ class Win32MainWindow final : public MainWindow {
   }
   void ShowPopupMenu();
 
-  // Declared before the main window: the owned window goes first.
-  win32::UniqueWindow application_;
-  win32::UniqueWindow main_;
+  // What the windows use is declared before them, so that it outlives them.
   win32::UniqueFont font_;
   win32::UniqueFont boldFont_;
   win32::UniqueMenu popupMenu_;
   win32::ControlResources resources_;
+  win32::UniqueIcon trayIcon_;
   std::map<int, HWND> controls_;
   std::map<int, bool> autoSize_;
   NOTIFYICONDATAW trayIconData_{};
+  bool trayIconWanted_ = false;  // added and not deleted: the shell must show it
+  // The shell's broadcast when it (re)starts: every notification-area icon is gone then.
+  UINT taskbarCreatedMessage_ = RegisterWindowMessageW(L"TaskbarCreated");
   MainWindowHandlers handlers_;
+  // The application's window is declared before the main window: the owned window goes first.
+  win32::UniqueWindow application_;
+  win32::UniqueWindow main_;
 };
 
 Win32MainWindow::Win32MainWindow(const WindowLayout& layout, const std::wstring& applicationTitle) {
@@ -95,11 +119,11 @@ Win32MainWindow::Win32MainWindow(const WindowLayout& layout, const std::wstring&
   const SIZE size =
       win32::WindowSizeForClient(layout.clientWidth, layout.clientHeight, kMainStyle, kMainExStyle);
   const std::wstring caption(layout.caption);
+  font_ = win32::CreateLayoutFont(layout.fontName, layout.fontPoints, false);
+  boldFont_ = win32::CreateLayoutFont(layout.fontName, layout.fontPoints, true);
   main_.reset(CreateWindowExW(kMainExStyle, kMainWindowClass, caption.c_str(), kMainStyle,
                               CW_USEDEFAULT, CW_USEDEFAULT, size.cx, size.cy, application_.get(),
                               nullptr, instance, this));
-  font_ = win32::CreateLayoutFont(layout.fontName, layout.fontPoints, false);
-  boldFont_ = win32::CreateLayoutFont(layout.fontName, layout.fontPoints, true);
   SendMessageW(main_.get(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
 
   // The page control fills the client area; its one page holds every control.
@@ -139,7 +163,8 @@ Win32MainWindow::Win32MainWindow(const WindowLayout& layout, const std::wstring&
   trayIconData_.uID = 0;
   trayIconData_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;  // 7
   trayIconData_.uCallbackMessage = kTrayCallbackMessage;
-  trayIconData_.hIcon = ApplicationIcon();
+  trayIcon_ = SmallApplicationIcon();
+  trayIconData_.hIcon = trayIcon_ ? trayIcon_.get() : ApplicationIcon();
   applicationTitle.copy(trayIconData_.szTip, std::size(trayIconData_.szTip) - 1);
 }
 
@@ -178,6 +203,12 @@ void Win32MainWindow::ShowPopupMenu() {
 }
 
 LRESULT Win32MainWindow::WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == taskbarCreatedMessage_ && taskbarCreatedMessage_ != 0) {
+    // The shell has come back (Explorer restarted, or it was not there yet at logon): the
+    // icon the user reaches "&Sair" through is added again, with the same record.
+    if (trayIconWanted_) static_cast<void>(Shell_NotifyIconW(NIM_ADD, &trayIconData_));
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+  }
   switch (message) {
     case kTrayCallbackMessage:
       if (lParam == WM_LBUTTONDBLCLK) {

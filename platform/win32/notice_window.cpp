@@ -21,6 +21,14 @@ constexpr DWORD kNoticeExStyle = WS_EX_CONTROLPARENT;
 class Win32NoticeWindow final : public NoticeWindow {
  public:
   explicit Win32NoticeWindow(const WindowLayout& layout);
+  // The window goes first, while its font and images still exist, and sends nothing more to
+  // this object on its way.
+  ~Win32NoticeWindow() override {
+    win32::DetachWindowObject(window_.get());
+    window_.reset();
+  }
+  Win32NoticeWindow(const Win32NoticeWindow&) = delete;
+  Win32NoticeWindow& operator=(const Win32NoticeWindow&) = delete;
 
   void SetHandlers(NoticeWindowHandlers handlers) override { handlers_ = std::move(handlers); }
   void Show() override { ShowWindow(window_.get(), SW_SHOW); }
@@ -72,11 +80,12 @@ class Win32NoticeWindow final : public NoticeWindow {
     return found == controls_.end() ? nullptr : found->second;
   }
 
-  win32::UniqueWindow window_;
+  // What the controls use is declared before the window, so that it outlives the window.
   win32::UniqueFont font_;
   win32::ControlResources resources_;
   std::map<int, HWND> controls_;
   NoticeWindowHandlers handlers_;
+  win32::UniqueWindow window_;
 };
 
 Win32NoticeWindow::Win32NoticeWindow(const WindowLayout& layout) {
@@ -84,10 +93,10 @@ Win32NoticeWindow::Win32NoticeWindow(const WindowLayout& layout) {
   const SIZE size = win32::WindowSizeForClient(layout.clientWidth, layout.clientHeight,
                                                kNoticeStyle, kNoticeExStyle);
   const std::wstring caption(layout.caption);
+  font_ = win32::CreateLayoutFont(layout.fontName, layout.fontPoints, false);
   window_.reset(CreateWindowExW(kNoticeExStyle, kNoticeWindowClass, caption.c_str(), kNoticeStyle,
                                 CW_USEDEFAULT, CW_USEDEFAULT, size.cx, size.cy, nullptr, nullptr,
                                 GetModuleHandleW(nullptr), this));
-  font_ = win32::CreateLayoutFont(layout.fontName, layout.fontPoints, false);
   for (const ControlLayout& row : layout.controls) {
     HWND holder = row.parent != 0 ? Control(row.parent) : window_.get();
     controls_[row.id] =

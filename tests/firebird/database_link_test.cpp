@@ -202,6 +202,13 @@ TEST_F(DatabaseLinkTest, ColumnsReadAsText) {
       {L"select cast(-12.5 as numeric(9,2)) as v from rdb$database", L"-12.50"},
       {L"select cast(0.05 as numeric(18,3)) as v from rdb$database", L"0.050"},
       {L"select cast(7 as smallint) as v from rdb$database", L"7"},
+      // Floating point: 15 significant digits, the shortest form that holds them.
+      {L"select cast(0.1 as double precision) as v from rdb$database", L"0.1"},
+      {L"select cast(1 as double precision) / 3 as v from rdb$database", L"0.333333333333333"},
+      {L"select cast(-2.5 as float) as v from rdb$database", L"-2.5"},
+      {L"select cast(1e20 as double precision) as v from rdb$database", L"1e+20"},
+      {L"select cast(123456789012345678 as double precision) as v from rdb$database",
+       L"1.23456789012346e+17"},
       {L"select cast('ab' as char(4)) as v from rdb$database", L"ab  "},
       {L"select cast('Versão' as varchar(10)) as v from rdb$database", L"Versão"},
       {L"select cast(null as integer) as v from rdb$database", L""},

@@ -80,4 +80,28 @@ TEST_F(NoticeTest, AutoCloseReturnsWithTheWindowClosed) {
   EXPECT_EQ(NoticeFormCount(), before_);
 }
 
+// A close that reaches the window while ShowNotice lets the pending messages through (the
+// system closing it, or a handler that closes it and lets the messages flow, so that the
+// window's release runs in the same pass): the waiting call touches nothing freed, and its own
+// close after the wait neither closes a newer notice nor clears the variable that names it.
+TEST_F(NoticeTest, CloseDuringTheMessagePassIsTheOnlyClose) {
+  TfrmMensagemConfirmarGenerica* closedEarly = nullptr;
+  TfrmMensagemConfirmarGenerica* newer = nullptr;
+  platform::PostToLoop([&] {
+    closedEarly = frmMensagemConfirmarGenerica;
+    if (!closedEarly) return;
+    closedEarly->View().Close();
+    platform::ProcessPendingMessages();  // the turn of the loop that releases it
+    newer = CreateNoticeForm().get();
+    newer->View().Show();
+  });
+  ShowNotice(L"O aplicativo C:\\Sistema\\prog.exe já está sendo executado.", false, true);
+  ASSERT_NE(closedEarly, nullptr) << "the pass did not run the close";
+  ASSERT_NE(newer, nullptr);
+  EXPECT_EQ(frmMensagemConfirmarGenerica, newer);
+  EXPECT_TRUE(newer->View().Visible());
+  platform::ProcessPendingMessages();
+  EXPECT_EQ(NoticeFormCount(), before_ + 1);
+}
+
 }  // namespace

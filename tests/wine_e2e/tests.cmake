@@ -32,7 +32,7 @@ if(WIN32)
   add_executable(window_helper ${CMAKE_CURRENT_LIST_DIR}/window_helper.cpp)
   target_include_directories(window_helper PRIVATE ${PROJECT_SOURCE_DIR})
   target_link_options(window_helper PRIVATE -municode)
-  target_link_libraries(window_helper PRIVATE user32)
+  target_link_libraries(window_helper PRIVATE user32 shell32)
   set_target_properties(window_helper PROPERTIES
     RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/wine_e2e_tools)
 

@@ -9,8 +9,17 @@
 //                                <exe> (a full path) shows; exit code 1 when there is none.
 //   window_helper abrir <exe>    chooses "&Abrir vandrel Virazuzor" there: the status window shows.
 //   window_helper labels <exe>   writes the texts of that window's labels, UTF-8, "\r" between.
+//   window_helper tray <exe>     asks the shell whether it holds the notification-area icon of
+//                                that window (id 0) and writes "present" or "absent", then
+//                                "shown" or "hidden" for the window itself.
+//   window_helper drop-icon <exe>  removes that icon from the shell, as a shell that ends and
+//                                starts again loses every icon; writes "removed" or "refused".
+//   window_helper taskbar-created <exe>  sends that window the shell's registered message
+//                                "TaskbarCreated", as the shell broadcasts it once it is back.
 // A test tool, never shipped.
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
 
 #include <fcntl.h>
 #include <io.h>
@@ -143,12 +152,51 @@ int Command(const std::wstring& program, int id) {
   return 0;
 }
 
+void Print(const std::string& text) {
+  _setmode(_fileno(stdout), _O_BINARY);
+  std::fwrite(text.data(), 1, text.size(), stdout);
+}
+
 int Labels(const std::wstring& program) {
   HWND window = MainWindowOf(program);
   if (!window) return 1;
-  const std::string text = Utf8(StaticTexts(window)) + "\n";
-  _setmode(_fileno(stdout), _O_BINARY);
-  std::fwrite(text.data(), 1, text.size(), stdout);
+  Print(Utf8(StaticTexts(window)) + "\n");
+  return 0;
+}
+
+// The shell answers a change of nothing (no flags) for an icon it holds, and refuses it for
+// one it does not: a question that changes no icon.
+NOTIFYICONDATAW IconOf(HWND window) {
+  NOTIFYICONDATAW icon{};
+  icon.cbSize = sizeof(icon);
+  icon.hWnd = window;
+  icon.uID = 0;
+  return icon;
+}
+
+int Tray(const std::wstring& program) {
+  HWND window = MainWindowOf(program);
+  if (!window) return 1;
+  NOTIFYICONDATAW icon = IconOf(window);
+  const bool present = Shell_NotifyIconW(NIM_MODIFY, &icon) != FALSE;
+  Print(std::string(present ? "present " : "absent ") +
+        (IsWindowVisible(window) ? "shown" : "hidden") + "\n");
+  return 0;
+}
+
+int DropIcon(const std::wstring& program) {
+  HWND window = MainWindowOf(program);
+  if (!window) return 1;
+  NOTIFYICONDATAW icon = IconOf(window);
+  Print(Shell_NotifyIconW(NIM_DELETE, &icon) ? "removed\n" : "refused\n");
+  return 0;
+}
+
+int TaskbarCreated(const std::wstring& program) {
+  HWND window = MainWindowOf(program);
+  if (!window) return 1;
+  // Returns when the program has handled it.
+  SendMessageW(window, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
   return 0;
 }
 
@@ -163,7 +211,12 @@ int wmain(int argc, wchar_t** argv) {
     return Command(argv[2], platform::main_control::kPmnuiOpen);
   }
   if (argc == 3 && std::wstring(argv[1]) == L"labels") return Labels(argv[2]);
-  std::fputs("usage: window_helper watch <file> | sair <exe> | abrir <exe> | labels <exe>\n",
-             stderr);
+  if (argc == 3 && std::wstring(argv[1]) == L"tray") return Tray(argv[2]);
+  if (argc == 3 && std::wstring(argv[1]) == L"drop-icon") return DropIcon(argv[2]);
+  if (argc == 3 && std::wstring(argv[1]) == L"taskbar-created") return TaskbarCreated(argv[2]);
+  std::fputs(
+      "usage: window_helper watch <file> | sair <exe> | abrir <exe> | labels <exe> | tray <exe>"
+      " | drop-icon <exe> | taskbar-created <exe>\n",
+      stderr);
   return 2;
 }

@@ -345,6 +345,30 @@ def scenario_unreachable_database_at_start_up(inst, watcher):
     check([c[0] for c in inst.calls()] == ["isc_attach_database"] * 2, f"calls: {inst.calls()}")
 
 
+def scenario_icon_comes_back_with_the_shell(inst, watcher):
+    supervisor = inst.start()
+    wait_until(inst.own_lock.exists, 20, "own lock file")
+    wait_until(lambda: inst.helper("tray") == "present hidden\n", 10, "icon in the shell")
+    labels, state = inst.labels(), inst.state()
+    # A shell that ends and starts again has lost every icon; once back, it says so to every
+    # window with its registered message.
+    check(inst.helper("drop-icon") == "removed\n", "the shell did not hold the icon")
+    check(inst.helper("tray") == "absent hidden\n", f"after the loss: {inst.helper('tray')!r}")
+    check(inst.helper("taskbar-created") is not None, "no main window to tell")
+    check(inst.helper("tray") == "present hidden\n",
+          f"the icon did not come back: {inst.helper('tray')!r}")
+    # Nothing else changed: the window stays hidden, its labels and the shared state as they
+    # were, the program running and holding its lock file.
+    check(inst.labels() == labels, f"labels {inst.labels()} after, {labels} before")
+    check(inst.state() == state, f"state: {inst.state()!r}")
+    check(supervisor.poll() is None and inst.own_lock.exists(), "the program or its lock went")
+    # Told again while the icon is there: the shell keeps the one it has.
+    check(inst.helper("taskbar-created") is not None, "no main window to tell")
+    check(inst.helper("tray") == "present hidden\n", f"told twice: {inst.helper('tray')!r}")
+    check(inst.sair(supervisor) == 0, "exit code of &Sair")
+    check(not inst.own_lock.exists(), "own lock file left after &Sair")
+
+
 SCENARIOS = [
     ("sair", scenario_start_up_companions_and_sair, {"service": True}),
     ("disconnect", scenario_disconnect_stops_companion_starts, {}),
@@ -353,6 +377,7 @@ SCENARIOS = [
     ("lost", scenario_server_lost_and_back, {}),
     ("unreachable", scenario_unreachable_database_at_start_up,
      {"control": f"attach=fail {LOST_SERVER}\r\n"}),
+    ("icon", scenario_icon_comes_back_with_the_shell, {}),
 ]
 # Boxes that a scenario expects; any other box fails it.
 EXPECTED_BOXES = {"unreachable": {f"Aviso do Sistema: {MISSING_UPDATER}",

@@ -3,7 +3,23 @@
 
 #ifdef _WIN32
 #include <windows.h>
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return RunApplication(); }
+// The Windows product reads no command line.
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  return RunApplication();
+}
 #else
-int main() { return RunApplication(); }
+#include <cstdio>
+#include <string_view>
+#include <vector>
+
+#include "app/command_line.h"
+#include "virazuzor_build_date.h"
+
+int main(int argc, char* argv[]) {
+  const std::vector<std::string_view> arguments(argv + 1, argv + argc);
+  const CommandLineAnswer answer = AnswerCommandLine(arguments, VIRAZUZOR_BUILD_DATE);
+  std::fputs(answer.output.c_str(), stdout);
+  std::fputs(answer.error.c_str(), stderr);
+  return answer.run ? RunApplication() : answer.exitCode;
+}
 #endif

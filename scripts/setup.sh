@@ -9,7 +9,7 @@ packages=(
   wine wine32:i386 wine64 xvfb x11-apps imagemagick xdotool
   googletest libbenchmark-dev
   firebird3.0-server firebird3.0-utils libfbclient2 firebird-dev
-  strace xdg-user-dirs procps iproute2 python3
+  strace xdg-user-dirs procps iproute2 python3 systemd
 )
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }

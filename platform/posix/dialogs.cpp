@@ -1,9 +1,11 @@
-// Headless message boxes: one line on standard error, or the tests' hook.
+// Headless message boxes: lines on standard error, stamped as the status lines are, or the
+// tests' hook.
 #include "platform/dialogs.h"
 
 #include <cstdio>
 #include <mutex>
 
+#include "platform/posix/log_lines.h"
 #include "platform/text.h"
 
 namespace platform {
@@ -41,9 +43,7 @@ void ShowMessageBox(const std::wstring& text, const std::wstring& caption, unsig
       line += L'\n';
     }
   }
-  const std::string bytes = ToUtf8(line) + "\n";
-  std::fwrite(bytes.data(), 1, bytes.size(), stderr);
-  std::fflush(stderr);
+  WriteLines(stderr, ToUtf8(line));
 }
 
 void SetMessageBoxHookForTesting(MessageBoxHook hook) {

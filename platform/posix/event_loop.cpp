@@ -1,6 +1,7 @@
 // Headless event loop: one thread, a deadline per armed timer, and a signal descriptor through
 // which SIGINT and SIGTERM reach the loop thread.
 #include "platform/event_loop.h"
+#include "platform/posix/loop_start.h"
 
 #include <poll.h>
 #include <pthread.h>
@@ -14,6 +15,7 @@
 #include <chrono>
 #include <cstdio>
 #include <deque>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -32,6 +34,7 @@ bool g_terminationRequested = false;
 std::vector<Timer::Backend*> g_timers;  // every live timer, armed or not
 std::function<void()> g_signalHandler;
 std::deque<std::function<void()>> g_tasks;
+std::vector<std::function<void()>> g_loopStartTasks;
 
 // SIGINT and SIGTERM are blocked in the loop thread and in every thread started after it (the
 // database client's among them) and read from this descriptor instead. No handler ever runs
@@ -137,7 +140,12 @@ void ExitImmediately(int exitCode) {
   _exit(exitCode);
 }
 
+void RunAtLoopStart(std::function<void()> task) {
+  g_loopStartTasks.push_back(std::move(task));
+}
+
 int RunEventLoop() {
+  for (const auto& task : std::exchange(g_loopStartTasks, {})) task();
   while (!g_terminationRequested) {
     pollfd fd{g_signalFd, POLLIN, 0};
     const int timeout = MillisecondsToNextDeadline();

@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "platform/notice_window.h"
+#include "platform/posix/log_lines.h"
 #include "platform/text.h"
 
 namespace platform {
@@ -29,9 +30,7 @@ class HeadlessNoticeWindow final : public NoticeWindow {
     for (wchar_t& c : line) {
       if (c == L'\r' || c == L'\n') c = L' ';
     }
-    const std::string bytes = ToUtf8(line) + "\n";
-    std::fwrite(bytes.data(), 1, bytes.size(), stdout);
-    std::fflush(stdout);
+    WriteLines(stdout, ToUtf8(line));
   }
   std::wstring Message() const override { return message_; }
   bool ConcordoChecked() const override { return checked_; }

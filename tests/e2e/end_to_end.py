@@ -9,8 +9,10 @@ of the test harness or by the embedded engine.
 """
 
 import argparse
+import datetime
 import os
 import pathlib
+import re
 import signal
 import subprocess
 import sys
@@ -23,6 +25,15 @@ COMPANIONS = ("vandrelMonitorPublicacao", "vandrelMonitorEmail", "vandrelService
 # companion checks. Waits allow one period more than needed.
 FIRST_TICK = 12
 SETTLED_PERIOD = 28
+# Every headless line begins with the local date and time to the second, as daemon logs do.
+STAMP = re.compile(r"\d{4}-\d{2}-\d{2} \d{2}:\d{2}:\d{2} ")
+
+
+def unstamped(line):
+    """The line without its stamp; a line without one stays as it is (test_lines_are_stamped
+    checks that every line has it)."""
+    stamp = STAMP.match(line)
+    return line[stamp.end():] if stamp else line
 
 
 def wait_until(predicate, timeout, what):
@@ -51,18 +62,34 @@ def server_port():
 class Supervisor:
     """One running copy of the program, its output kept in files beside the installation."""
 
-    def __init__(self, installation, tag):
+    def __init__(self, installation, tag, env=None, journal=None):
+        """env: variables added to the program's environment. journal: "out" or "err" makes
+        JOURNAL_STREAM name that stream's file, as systemd does for a service's output."""
         self.out_path = installation.root / f"{tag}.out"
         self.err_path = installation.root / f"{tag}.err"
         with open(self.out_path, "wb") as out, open(self.err_path, "wb") as err:
+            environment = dict(os.environ, **(env or {}))
+            environment.pop("JOURNAL_STREAM", None)
+            if journal:
+                status = os.fstat((out if journal == "out" else err).fileno())
+                environment["JOURNAL_STREAM"] = f"{status.st_dev}:{status.st_ino}"
             self.process = subprocess.Popen([str(installation.exe)], cwd=installation.sistema,
-                                            stdin=subprocess.DEVNULL, stdout=out, stderr=err)
+                                            stdin=subprocess.DEVNULL, stdout=out, stderr=err,
+                                            env=environment)
 
-    def lines(self):
+    def raw_lines(self):
         return self.out_path.read_text(encoding="utf-8", errors="replace").splitlines()
 
+    def raw_errors(self):
+        return self.err_path.read_text(encoding="utf-8", errors="replace").splitlines()
+
+    def lines(self):
+        """Standard output's lines without their stamps."""
+        return [unstamped(line) for line in self.raw_lines()]
+
     def errors(self):
-        return self.err_path.read_text(encoding="utf-8", errors="replace")
+        """Standard error without the stamps of its lines."""
+        return "".join(unstamped(line) + "\n" for line in self.raw_errors())
 
     def wait_line(self, line, timeout):
         wait_until(lambda: line in self.lines(), timeout, f"line {line!r}")
@@ -108,8 +135,8 @@ class Installation:
             recorder.write_text('#!/bin/sh\ndate +%s.%N >> "$(dirname "$0")/../Dados/ticks"\n')
             recorder.chmod(0o755)
 
-    def start(self, tag="supervisor"):
-        supervisor = Supervisor(self, tag)
+    def start(self, tag="supervisor", **options):
+        supervisor = Supervisor(self, tag, **options)
         self.supervisors.append(supervisor)
         return supervisor
 
@@ -196,6 +223,8 @@ class EndToEnd(unittest.TestCase):
         notice = (f"O aplicativo {inst.exe} já está sendo executado em outra sessão de "
                   "trabalho.")
         self.assertIn(notice, second.lines())
+        self.assertTrue(any(STAMP.match(line) for line in second.raw_lines()
+                            if line.endswith(notice)))
         self.assertTrue(inst.own_lock.exists())
         self.assertIsNone(first.process.poll())
         self.assertEqual(first.sair(), 0)
@@ -331,6 +360,42 @@ class EndToEnd(unittest.TestCase):
                       "A atualização será feita automaticamente. Aguarde...", supervisor.lines())
         self.assertEqual(inst.state(), b"CONECTAR\r\n")
         self.assertFalse(inst.own_lock.exists())
+
+    def test_lines_are_stamped_with_local_time_unless_they_go_to_the_journal(self):
+        # Without a published copy the update check's two-line warning comes and the program
+        # ends by itself; the status window's content is written all the same.
+        utc_minus_3 = datetime.timezone(datetime.timedelta(hours=-3))
+        for journal in (None, "out", "err"):
+            with self.subTest(journal=journal):
+                inst = self.installation(f"stamp-{journal}")
+                (inst.update / inst.exe.name).unlink()
+                before = datetime.datetime.now(utc_minus_3).replace(microsecond=0, tzinfo=None)
+                supervisor = inst.start(env={"TZ": "<-03>3"}, journal=journal)
+                self.assertEqual(supervisor.wait_exit(40), 0)
+                after = datetime.datetime.now(utc_minus_3).replace(tzinfo=None)
+
+                lines = supervisor.lines()
+                self.assertEqual(len(lines), 4, lines)
+                self.assertRegex(lines[0], r"^Versão: \d\d/\d\d/\d{4} \d\d:\d\d$")
+                self.assertEqual(lines[1:3], ["Situação Atual: CONECTADO",
+                                              f"Base de dados: {inst.dados}/ZELTRAN.FDB"])
+                self.assertRegex(lines[3], r"^Em atividade desde \d\d/\d\d/\d{4} \d\d:\d\d:\d\d$")
+                self.assertEqual(supervisor.errors(),
+                                 "Aviso do Sistema: Falha na atualização do aplicativo. Não foi "
+                                 f"encontrado o arquivo {inst.exe.name} na pasta {inst.update}.\n"
+                                 "O Sistema será finalizado.\n")
+
+                for stream, raw in (("out", supervisor.raw_lines()),
+                                    ("err", supervisor.raw_errors())):
+                    for line in raw:
+                        stamp = STAMP.match(line)
+                        if stream == journal:
+                            self.assertIsNone(stamp, line)  # the journal stamps it
+                            continue
+                        self.assertIsNotNone(stamp, line)
+                        when = datetime.datetime.strptime(stamp.group(), "%Y-%m-%d %H:%M:%S ")
+                        self.assertTrue(before <= when <= after, f"{line!r} not in "
+                                        f"{before}..{after} (local time of the program's TZ)")
 
 
 def main():

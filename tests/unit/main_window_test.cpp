@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <regex>
+#include <sstream>
+
 #include "app/main_window_layout.h"
 #include "app/principal.h"
 #include "platform/clock.h"
+#include "platform/event_loop.h"
 #include "platform/main_window.h"
 #include "platform/paths.h"
 #include "test_support.h"
@@ -33,19 +38,50 @@ TEST(MainWindowView, LabelsStartWithTheirTextsAtLoadAndTakeNewOnes) {
   }
 }
 
-TEST(MainWindowView, HeadlessLabelChangesAreLinesOnStandardOutput) {
+// The headless lines without their stamps; a line without the stamp's exact form fails.
+std::string WithoutStamps(const std::string& output) {
+  static const std::regex kStamp(R"(\d{4}-\d{2}-\d{2} \d{2}:\d{2}:\d{2} )");
+  std::istringstream lines(output);
+  std::string line;
+  std::string result;
+  while (std::getline(lines, line)) {
+    EXPECT_TRUE(line.size() >= 20 && std::regex_match(line.substr(0, 20), kStamp)) << line;
+    result += line.substr(std::min<std::size_t>(20, line.size())) + "\n";
+  }
+  return result;
+}
+
+TEST(MainWindowView, HeadlessWritesTheWholeWindowWhenTheLoopStartsThenEachChange) {
   if (!Headless()) GTEST_SKIP() << "the Windows build shows them in its window";
   auto view = platform::CreateMainWindow(MainWindowLayout(), L"vandrel Virazuzor");
   ::testing::internal::CaptureStdout();
-  view->SetLabelText(MainLabel::ConectadoDesconectado, L"DESCONECTADO");
-  view->SetLabelText(MainLabel::BaseDados, L"localhost:/dados/ZELTRAN.FDB");
-  view->SetLabelText(MainLabel::Versao, L"Versão: 25/03/2014 10:15");
+  // The creation fills the labels while the window cannot be seen yet.
   view->SetLabelText(MainLabel::InicioAtividade, L"Em atividade desde 01/02/2024 08:00:00");
-  EXPECT_EQ(::testing::internal::GetCapturedStdout(),
-            "Situação Atual: DESCONECTADO\n"
-            "Base de dados: localhost:/dados/ZELTRAN.FDB\n"
+  view->SetLabelText(MainLabel::Versao, L"Versão: 25/03/2014 10:15");
+  view->SetLabelText(MainLabel::BaseDados, L"localhost:/dados/ZELTRAN.FDB");
+  platform::RequestTermination();
+  EXPECT_EQ(platform::RunEventLoop(), 0);
+  view->SetLabelText(MainLabel::ConectadoDesconectado, L"DESCONECTADO");
+  // Once only: a later loop does not repeat it.
+  platform::RequestTermination();
+  EXPECT_EQ(platform::RunEventLoop(), 0);
+  view->SetLabelText(MainLabel::ConectadoDesconectado, L"TENTANDO CONECTAR");
+  EXPECT_EQ(WithoutStamps(::testing::internal::GetCapturedStdout()),
             "Versão: 25/03/2014 10:15\n"
-            "Em atividade desde 01/02/2024 08:00:00\n");
+            "Situação Atual: CONECTADO\n"
+            "Base de dados: localhost:/dados/ZELTRAN.FDB\n"
+            "Em atividade desde 01/02/2024 08:00:00\n"
+            "Situação Atual: DESCONECTADO\n"
+            "Situação Atual: TENTANDO CONECTAR\n");
+}
+
+TEST(MainWindowView, HeadlessWindowGoneBeforeTheLoopWritesNothing) {
+  if (!Headless()) GTEST_SKIP() << "the Windows build shows them in its window";
+  platform::CreateMainWindow(MainWindowLayout(), L"vandrel Virazuzor").reset();
+  ::testing::internal::CaptureStdout();
+  platform::RequestTermination();
+  EXPECT_EQ(platform::RunEventLoop(), 0);
+  EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
 }
 
 struct VersionCase {

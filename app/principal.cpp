@@ -9,7 +9,8 @@
 TfrmPrincipal::TfrmPrincipal(platform::MainWindow& view)
     : DatabaseLink(view),
       Timer1(5000, [this] { RunHandler([this] { Timer1Timer(); }); }),
-      view_(view) {
+      view_(view),
+      deferredExit_([this] { RunHandler([this] { Sair1Click(); }); }) {
   view_.SetHandlers(platform::MainWindowHandlers{
       .open = [this] { RunHandler([this] { pmnuiOpenClick(); }); },
       .exit = [this] { RunHandler([this] { Sair1Click(); }); },
@@ -36,7 +37,19 @@ void TfrmPrincipal::FormCreate() {
   view_.SetLabelText(platform::MainLabel::InicioAtividade,
                      L"Em atividade desde " + platform::FormatStartTime(platform::Now()));
   view_.AddTrayIcon();
-  StartupSequence();
+  try {
+    StartupSequence();
+  } catch (...) {
+    // The error goes on to the general error handler; the label tells the truth before its
+    // box comes.
+    ShowStatusUnlessConnected();
+    throw;
+  }
+  ShowStatusUnlessConnected();
+}
+
+void TfrmPrincipal::ShowStatusUnlessConnected() {
+  if (!IBD_BancoDados || !IBD_BancoDados->Connected()) ShowConnectionStatus();
 }
 
 void TfrmPrincipal::FormClose(platform::CloseAction& action) {

@@ -41,8 +41,12 @@ void TfrmPrincipal::FormCreate() {
     StartupSequence();
   } catch (...) {
     // The error goes on to the general error handler; the label tells the truth before its
-    // box comes.
-    ShowStatusUnlessConnected();
+    // box comes. A failure of the label itself must not take the error's place.
+    try {
+      ShowStatusUnlessConnected();
+    } catch (...) {
+      // Ignored on purpose: the error on its way is the one to show.
+    }
     throw;
   }
   ShowStatusUnlessConnected();

@@ -9,7 +9,8 @@
 TfrmPrincipal::TfrmPrincipal(platform::MainWindow& view)
     : DatabaseLink(view),
       Timer1(5000, [this] { RunHandler([this] { Timer1Timer(); }); }),
-      view_(view) {
+      view_(view),
+      deferredExit_([this] { RunHandler([this] { Sair1Click(); }); }) {
   view_.SetHandlers(platform::MainWindowHandlers{
       .open = [this] { RunHandler([this] { pmnuiOpenClick(); }); },
       .exit = [this] { RunHandler([this] { Sair1Click(); }); },
@@ -36,7 +37,23 @@ void TfrmPrincipal::FormCreate() {
   view_.SetLabelText(platform::MainLabel::InicioAtividade,
                      L"Em atividade desde " + platform::FormatStartTime(platform::Now()));
   view_.AddTrayIcon();
-  StartupSequence();
+  try {
+    StartupSequence();
+  } catch (...) {
+    // The error goes on to the general error handler; the label tells the truth before its
+    // box comes. A failure of the label itself must not take the error's place.
+    try {
+      ShowStatusUnlessConnected();
+    } catch (...) {
+      // Ignored on purpose: the error on its way is the one to show.
+    }
+    throw;
+  }
+  ShowStatusUnlessConnected();
+}
+
+void TfrmPrincipal::ShowStatusUnlessConnected() {
+  if (!IBD_BancoDados || !IBD_BancoDados->Connected()) ShowConnectionStatus();
 }
 
 void TfrmPrincipal::FormClose(platform::CloseAction& action) {

@@ -2,6 +2,7 @@
 // database link it holds, and the supervision timer. One instance lives for the whole run.
 #pragma once
 
+#include "app/deferred_exit.h"
 #include "database/database_link.h"
 #include "platform/event_loop.h"
 #include "platform/main_window.h"
@@ -42,7 +43,13 @@ class TfrmPrincipal : public DatabaseLink {
   platform::Timer Timer1;
 
  private:
+  // lblConectadoDesconectado after a start-up that left no open connection: the design-time
+  // "CONECTADO" would otherwise stand until a tick, and no tick comes after an error.
+  void ShowStatusUnlessConnected();
+
   platform::MainWindow& view_;
+  // "&Sair" asked for inside a tick or the start-up sequence waits until they have returned.
+  DeferredExit deferredExit_;
 };
 
 // The text of lblVersao for an executable's date text: "Versão: " and the text without its

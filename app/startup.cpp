@@ -17,6 +17,8 @@ std::wstring SecondCopyNotice(const std::wstring& executable) {
 }  // namespace
 
 void TfrmPrincipal::StartupSequence() {
+  // The update check holds the connection by reference across its message boxes.
+  const DeferredExit::HandlerScope running(deferredExit_);
   ClearStaleLockFiles(ResolveDataFolder());
   ShowVersion();
   OpenDatabase(ReadConnectionSettings());

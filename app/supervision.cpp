@@ -33,6 +33,8 @@ const std::array<CompanionCheck, 4> kCompanionChecks{{
 }  // namespace
 
 void TfrmPrincipal::Timer1Timer() {
+  // The tick holds the connection by reference across message passes and message boxes.
+  const DeferredExit::HandlerScope running(deferredExit_);
   // After the exit has released the database a tick may still come while it processes its
   // pending messages; with no connection left there is nothing to supervise.
   if (!IBD_BancoDados) return;

@@ -340,6 +340,18 @@ class EndToEnd(unittest.TestCase):
         supervisor.wait_line("Situação Atual: CONECTADO", 2 * SETTLED_PERIOD)
         self.assertEqual(supervisor.sair(), 0)
 
+    def test_start_up_without_a_database_says_desconectado(self):
+        inst = self.installation("no database")
+        (inst.dados / "ZELTRAN.FDB").unlink()
+        supervisor = inst.start()
+        # Without an open database the update paths stay empty: the update check misses the
+        # updater, requests the end, and its first statement fails into the error box.
+        self.assertEqual(supervisor.wait_exit(FIRST_TICK + SETTLED_PERIOD), 0)
+        states = [line for line in supervisor.lines() if "Situação Atual: " in line]
+        self.assertTrue(states and "Situação Atual: DESCONECTADO" in states[-1], states)
+        self.assertIn("vandrel Virazuzor: ", supervisor.errors())
+        self.assertFalse(inst.own_lock.exists())
+
     def test_update_hands_over_to_the_updater_and_ends(self):
         inst = self.installation("update dir")  # a blank in the path travels as "§"
         supervisor = inst.start()

@@ -45,6 +45,9 @@ EXPECTED_COMPLETION = [
 MISSING_UPDATER = ("Não foi encontrado o vandrel Atualizador no Servidor. Entre em contato com o "
                    "suporte técnico da vandrel.")
 PROBE = " select count(*) as qtde from tab_parametro"
+# Wine's text for a module that is not found.
+NO_CLIENT = ("box", "vandrel Virazuzor: Não foi possível carregar a biblioteca gds32.dll: "
+                    "Module not found.")
 
 
 def win(path):
@@ -369,6 +372,19 @@ def scenario_icon_comes_back_with_the_shell(inst, watcher):
     check(not inst.own_lock.exists(), "own lock file left after &Sair")
 
 
+def scenario_start_up_without_client_says_desconectado(inst, watcher):
+    # No gds32.dll anywhere: creating the connection fails, the general error box comes, and
+    # the start-up sequence is abandoned before its timer, so no tick corrects the label.
+    (inst.sistema / "gds32.dll").unlink()
+    supervisor = inst.start()
+    wait_until(lambda: NO_CLIENT in watcher.notes(inst.root), 30, "missing-client box")
+    inst.wait_label("DESCONECTADO", 20)
+    check("CONECTADO" not in inst.labels(), f"labels: {inst.labels()}")
+    check(supervisor.poll() is None, "the program ended")
+    check(not inst.own_lock.exists(), "own lock file written after the abandoned start-up")
+    check(inst.sair(supervisor) == 0, "exit code of &Sair")
+
+
 SCENARIOS = [
     ("sair", scenario_start_up_companions_and_sair, {"service": True}),
     ("disconnect", scenario_disconnect_stops_companion_starts, {}),
@@ -378,10 +394,12 @@ SCENARIOS = [
     ("unreachable", scenario_unreachable_database_at_start_up,
      {"control": f"attach=fail {LOST_SERVER}\r\n"}),
     ("icon", scenario_icon_comes_back_with_the_shell, {}),
+    ("no client", scenario_start_up_without_client_says_desconectado, {}),
 ]
 # Boxes that a scenario expects; any other box fails it.
 EXPECTED_BOXES = {"unreachable": {f"Aviso do Sistema: {MISSING_UPDATER}",
                                   f"vandrel Virazuzor: {LOST_SERVER}"}}
+EXPECTED_BOXES["no client"] = {NO_CLIENT[1]}
 
 
 def screenshot(path):

@@ -1,16 +1,24 @@
 // Figures for the supervision cycle on a local installation with an embedded database: one tick
-// (connection allowed, connection open, probe, process snapshot, four companion checks), the
-// start-up sequence up to the enabled timer, and the resident memory after 100 ticks.
+// (connection allowed, connection open, probe, process snapshot, four companion checks); beside
+// it the floor, the least that a tick must do (the same reads and existence tests on the same
+// files, and one probe) in a bare loop, and the process snapshot alone; the start-up sequence
+// up to the enabled timer; and the resident memory after 100 ticks.
 //
 //   tick_bench INSTALLATION [benchmark options]   the figures (status lines go to /dev/null)
-//   tick_bench INSTALLATION --ticks=N             start-up and N ticks, nothing else: run it
-//                                                 under `strace -c -f` to count system calls
+//   tick_bench INSTALLATION --ticks=N             start-up and N ticks, then the resident
+//                                                 memory; under `strace -c -f` it counts the
+//                                                 system calls
 //
 // INSTALLATION is laid out by scripts/lay-out-installation.sh; scripts/bench-supervisor.sh
 // does all of it.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
+#include <malloc.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <array>
 
 #include <cstdio>
 #include <cstdlib>
@@ -28,18 +36,51 @@
 #include "platform/text.h"
 #include "shared_folder/data_folder.h"
 #include "shared_folder/lock_files.h"
+#include "shared_folder/process_checks.h"
 
 namespace {
 
 std::wstring g_executable;
+std::string g_installation;
 
-// A started program: the window view, the form, the start-up sequence run. Its own lock file
-// goes with it, so that the next start is a first copy again.
+// A figure of /proc/self/status in KiB ("VmRSS", "RssAnon", "RssFile"); -1 when missing.
+long StatusKilobytes(const std::string& field) {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.rfind(field + ":", 0) == 0) {
+      return std::strtol(line.c_str() + field.size() + 1, nullptr, 10);
+    }
+  }
+  return -1;
+}
+
+void PrintResident(FILE* out, const char* after) {
+  const struct mallinfo2 heap = mallinfo2();
+  std::fprintf(out,
+               "resident memory after %s: %ld KiB (anonymous %ld KiB, file pages %ld KiB; "
+               "heap in use %zu KiB, held %zu KiB)\n",
+               after, StatusKilobytes("VmRSS"), StatusKilobytes("RssAnon"),
+               StatusKilobytes("RssFile"), heap.uordblks / 1024, (heap.arena + heap.hblkhd) / 1024);
+  std::fflush(out);
+}
+
+// The companions' lock files, as while they run: a tick then starts nothing.
+void MarkCompanionsRunning() {
+  for (const wchar_t* companion :
+       {L"vandrelMonitorPublicacao", L"vandrelMonitorEmail", L"vandrelService"}) {
+    platform::File(ResolveDataFolder() + companion + L".lock", platform::File::Open::CreateAlways);
+  }
+}
+
+// A started program: the window view, the form, the start-up sequence run, and the companions
+// marked running again after its stale-lock sweep. Its own lock file goes with it, so that
+// the next start is a first copy again.
 struct Started {
   Started()
       : view(platform::CreateMainWindow(MainWindowLayout(), kApplicationTitle)),
         form(std::make_unique<TfrmPrincipal>(*view)) {
     form->StartupSequence();
+    MarkCompanionsRunning();
   }
   ~Started() {
     form->ReleaseDatabase();
@@ -55,6 +96,81 @@ void BM_Tick(benchmark::State& state) {
 }
 BENCHMARK(BM_Tick)->Unit(benchmark::kMicrosecond);
 
+// The files one tick must look at, as plain paths.
+struct FloorFiles {
+  explicit FloorFiles(const std::string& root)
+      : erp4Exe(root + "/Sistema/vandrelempresa4.exe"),
+        erpIni(root + "/Sistema/vandrelempresa.ini"),
+        serverIni(root + "/Dados/Servidor.ini"),
+        dataFolder(root + "/Dados/"),
+        stateFile(dataFolder + "Virazuzor.txt"),
+        locks{dataFolder + "vandrelMonitorPublicacao.lock", dataFolder + "vandrelMonitorEmail.lock",
+              dataFolder + "vandrelService.lock", dataFolder + "vandrelMonitorEmail.lock"} {}
+  std::string erp4Exe, erpIni, serverIni, dataFolder, stateFile;
+  std::array<std::string, 4> locks;
+};
+
+bool Exists(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0;
+}
+
+// Opens, reads to the end and closes; with a shared lock, as a reader that shuts writers out.
+void ReadWhole(const std::string& path, bool shared) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return;
+  if (shared) ::flock(fd, LOCK_SH | LOCK_NB);
+  char buffer[4096];
+  while (::read(fd, buffer, sizeof buffer) > 0) {
+  }
+  ::close(fd);
+}
+
+// One resolution of the data folder: is it an ERP 4 installation, the ERP ini there, its
+// server ini's path, the server ini there.
+void Resolve(const FloorFiles& files) {
+  benchmark::DoNotOptimize(Exists(files.erp4Exe));
+  benchmark::DoNotOptimize(Exists(files.erpIni));
+  ReadWhole(files.erpIni, false);
+  benchmark::DoNotOptimize(Exists(files.serverIni));
+}
+
+// One read of the connection state: the data folder there, the file there, the file read.
+void ReadState(const FloorFiles& files) {
+  Resolve(files);
+  benchmark::DoNotOptimize(Exists(files.dataFolder));
+  Resolve(files);
+  benchmark::DoNotOptimize(Exists(files.stateFile));
+  Resolve(files);
+  ReadWhole(files.stateFile, true);
+}
+
+// The floor: what a connected tick that starts nothing must do in any implementation that
+// resolves the data folder afresh for every file operation: the state read twice (allowed,
+// then the word), one probe, and the four lock tests.
+void BM_TickFloor(benchmark::State& state) {
+  Started program;
+  const FloorFiles files(g_installation);
+  for (auto _ : state) {
+    ReadState(files);
+    ReadState(files);
+    program.form->ProbeConnection();
+    for (const std::string& lock : files.locks) {
+      Resolve(files);
+      benchmark::DoNotOptimize(Exists(lock));
+    }
+  }
+}
+BENCHMARK(BM_TickFloor)->Unit(benchmark::kMicrosecond);
+
+// The process snapshot of a tick (the updater count), apart: it walks every process of the
+// machine, so it grows with what else runs here.
+void BM_ProcessSnapshot(benchmark::State& state) {
+  for (auto _ : state)
+    benchmark::DoNotOptimize(MultipleProcessesRunning(L"vandrelAtualizador.exe"));
+}
+BENCHMARK(BM_ProcessSnapshot)->Unit(benchmark::kMicrosecond);
+
 void BM_StartUpToEnabledTimer(benchmark::State& state) {
   for (auto _ : state) {
     auto program = std::make_unique<Started>();
@@ -66,22 +182,6 @@ void BM_StartUpToEnabledTimer(benchmark::State& state) {
 }
 BENCHMARK(BM_StartUpToEnabledTimer)->Unit(benchmark::kMillisecond)->Iterations(20);
 
-long ResidentKilobytes() {
-  std::ifstream status("/proc/self/status");
-  for (std::string line; std::getline(status, line);) {
-    if (line.rfind("VmRSS:", 0) == 0) return std::strtol(line.c_str() + 6, nullptr, 10);
-  }
-  return -1;
-}
-
-// The companions' lock files, as while they run: a tick then starts nothing.
-void MarkCompanionsRunning() {
-  for (const wchar_t* companion :
-       {L"vandrelMonitorPublicacao", L"vandrelMonitorEmail", L"vandrelService"}) {
-    platform::File(ResolveDataFolder() + companion + L".lock", platform::File::Open::CreateAlways);
-  }
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -89,9 +189,9 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: tick_bench INSTALLATION [--ticks=N | benchmark options]\n");
     return 2;
   }
-  g_executable = platform::FromUtf8(std::string(argv[1]) + "/Sistema/vandrelVirazuzor");
+  g_installation = argv[1];
+  g_executable = platform::FromUtf8(g_installation + "/Sistema/vandrelVirazuzor");
   platform::OverrideExecutablePathForTesting(g_executable);
-  MarkCompanionsRunning();
 
   // The headless view writes its status lines on standard output: keep the figures apart.
   const int figures = dup(STDOUT_FILENO);
@@ -103,9 +203,9 @@ int main(int argc, char** argv) {
   const std::string ticks = argc > 2 ? argv[2] : "";
   if (ticks.rfind("--ticks=", 0) == 0) {
     Started program;
-    for (long n = std::strtol(ticks.c_str() + 8, nullptr, 10); n > 0; --n) {
-      program.form->Timer1Timer();
-    }
+    const long count = std::strtol(ticks.c_str() + 8, nullptr, 10);
+    for (long n = count; n > 0; --n) program.form->Timer1Timer();
+    PrintResident(out, ("start-up and " + std::to_string(count) + " ticks").c_str());
     return 0;
   }
 
@@ -121,7 +221,6 @@ int main(int argc, char** argv) {
 
   Started program;
   for (int n = 0; n < 100; ++n) program.form->Timer1Timer();
-  std::fprintf(out, "resident memory after start-up and 100 ticks: %ld KiB\n", ResidentKilobytes());
-  std::fflush(out);
+  PrintResident(out, "start-up and 100 ticks");
   return 0;
 }

@@ -1,19 +1,46 @@
 #!/usr/bin/env bash
-# Prints the supervision cycle's figures: one tick, start-up to the enabled timer, resident
-# memory after 100 ticks, and the system calls of one tick (strace -c over 100 ticks, less
-# the start-up alone, divided by 100). Builds in build/native unless told another folder.
+# Prints the supervision cycle's figures: one tick with the database embedded and beside it the
+# floor (the same reads and existence tests and one probe in a bare loop) with their ratio,
+# start-up to the enabled timer, resident memory after 1000 ticks through a Firebird server
+# and with the embedded engine, and the system calls of one tick (strace -c over 100 ticks,
+# less the start-up alone, divided by 100). Builds in build/native unless told another folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build/native}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" --target tick_bench vandrelVirazuzor >/dev/null
-inst=$(mktemp -d)/installation
-trap 'rm -rf "$(dirname "$inst")"' EXIT
+work=$(mktemp -d)
+inst=$work/installation
+server=$work/server
+trap 'bash scripts/firebird-server.sh stop "$server" >/dev/null 2>&1; rm -rf "$work"' EXIT
 bash scripts/lay-out-installation.sh "$build" "$inst" >/dev/null
 bench=$build/bench/tick_bench
-export FIREBIRD=$inst/firebird FIREBIRD_LOCK=$inst/firebird/lock FIREBIRD_TMP=$inst/firebird/tmp
 
-"$bench" "$inst"
+# Through a private server: the client alone in the process, the engine in the server's.
+bash scripts/firebird-server.sh setup "$server" >/dev/null
+bash scripts/lay-out-installation.sh "$build" "$work/served" --server "localhost/$(cat "$server/port")" \
+  >/dev/null
+client=$work/client
+mkdir -p "$client"
+cp "$inst/firebird/firebird.msg" "$inst/firebird/plugins.conf" "$client/"
+printf 'Providers = Remote\n' >"$client/firebird.conf"
+echo "through the server:"
+FIREBIRD=$client FIREBIRD_LOCK=$client FIREBIRD_TMP=$client "$bench" "$work/served" --ticks=1000
+bash scripts/firebird-server.sh stop "$server" >/dev/null
+
+export FIREBIRD=$inst/firebird FIREBIRD_LOCK=$inst/firebird/lock FIREBIRD_TMP=$inst/firebird/tmp
+echo "with the embedded engine:"
+"$bench" "$inst" --ticks=1000
+echo
+"$bench" "$inst" --benchmark_color=false | tee "$work/figures"
+# The ratios on wall time and on processor time (the steadier on a busy machine); the floor
+# leaves out the process snapshot, so the second pair shows what a tick costs beyond both.
+awk '$1 == "BM_Tick" { t = $2; tc = $4 } $1 == "BM_TickFloor" { f = $2; fc = $4 }
+     $1 == "BM_ProcessSnapshot" { s = $2; sc = $4 }
+     END { if (f > 0 && fc > 0) {
+             printf "tick / floor: %.2f (processor time %.2f)\n", t / f, tc / fc
+             printf "tick / (floor + process snapshot): %.2f (processor time %.2f)\n",
+                    t / (f + s), tc / (fc + sc) } }' "$work/figures"
 
 count() {  # "syscall calls" lines for start-up plus N ticks
   strace -f -c -U name,calls -o "$inst/strace.$1" "$bench" "$inst" --ticks="$1" >/dev/null 2>&1

@@ -5,14 +5,15 @@
 #                                   the installation's SYSDBA password, a free port), start
 #   firebird-server.sh start ROOT   start the server of an existing ROOT (same port)
 #   firebird-server.sh stop ROOT    stop it (nothing happens when it is not running)
+#   firebird-server.sh kill ROOT    end it with SIGKILL, as a crash or a lost server would
 #   firebird-server.sh env ROOT     print the environment that a client process needs
 #
 # ROOT/port holds the port; ROOT/server.pid the server's process id. A process that opens
 # databases through the embedded engine needs the environment that `env` prints.
 set -euo pipefail
 
-command=${1:?usage: firebird-server.sh setup|start|stop|env ROOT}
-root=${2:?usage: firebird-server.sh setup|start|stop|env ROOT}
+command=${1:?usage: firebird-server.sh setup|start|stop|kill|env ROOT}
+root=${2:?usage: firebird-server.sh setup|start|stop|kill|env ROOT}
 root=$(mkdir -p "$root" && cd "$root" && pwd)
 
 fb_lib=/usr/lib/x86_64-linux-gnu/firebird/3.0
@@ -66,6 +67,19 @@ stop() {
   rm -f "$root/server.pid"
 }
 
+kill_now() {
+  if ! running; then rm -f "$root/server.pid"; return 0; fi
+  local pid
+  pid=$(cat "$root/server.pid")
+  kill -KILL "$pid" 2>/dev/null || true
+  for _ in $(seq 1 100); do
+    if ! running; then rm -f "$root/server.pid"; return 0; fi
+    sleep 0.1
+  done
+  echo "firebird-server.sh: the server $pid outlived SIGKILL" >&2
+  return 1
+}
+
 setup() {
   stop
   rm -rf "$root/lock" "$root/tmp"
@@ -109,6 +123,7 @@ case "$command" in
   setup) setup ;;
   start) start ;;
   stop) stop ;;
+  kill) kill_now ;;
   env) echo "FIREBIRD=$root FIREBIRD_LOCK=$root/lock FIREBIRD_TMP=$root/tmp" ;;
   *)
     echo "unknown command $command" >&2

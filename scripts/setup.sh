@@ -10,6 +10,7 @@ packages=(
   googletest libbenchmark-dev
   firebird3.0-server firebird3.0-utils libfbclient2 firebird-dev
   strace xdg-user-dirs procps iproute2 python3 systemd
+  clang-14 libclang-rt-14-dev
 )
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }

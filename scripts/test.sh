@@ -29,11 +29,48 @@ run_build() {  # name, run-tests (yes/no), cmake arguments...
     echo "=== $name: built; its tests cannot run on this machine"; passed+=("$name (built)"); return
   fi
   echo "=== $name: tests"
-  if ctest --test-dir "$dir" --output-on-failure --timeout 900; then
+  # Groups that share a server, a display or machine-wide process names take turns
+  # (RESOURCE_LOCK); the others run side by side.
+  if ctest --test-dir "$dir" --output-on-failure --timeout 900 -j "$jobs"; then
     passed+=("$name")
   else
     failed+=("$name (tests)")
   fi
+}
+
+# The libFuzzer targets (clang, AddressSanitizer and UndefinedBehaviorSanitizer), a minute each,
+# two at a time. New inputs go to build/fuzz/found/<target>; the seeds in the tree stay as they
+# are. A crash leaves its input in build/fuzz/crash-<target>-*.
+run_fuzz() {
+  local dir=build/fuzz seconds=60
+  echo "=== fuzz: configure and build"
+  if ! CC=clang-14 CXX=clang++-14 cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+      -DVIRAZUZOR_FUZZ=ON >"$dir.configure.log" 2>&1; then
+    cat "$dir.configure.log"; failed+=("fuzz (configure)"); return
+  fi
+  if ! cmake --build "$dir" -j "$jobs" >"$dir.build.log" 2>&1; then
+    tail -n 60 "$dir.build.log"; failed+=("fuzz (build)"); return
+  fi
+  echo "=== fuzz: each target for $seconds s"
+  local targets=(ini_read connection_state lock_file_name file_date_text update_paths
+    connection_string)
+  local -A pid=()
+  for t in "${targets[@]}"; do
+    mkdir -p "$dir/found/$t"
+    "$dir/tests/fuzz/${t}_fuzz" -max_total_time=$seconds -timeout=10 -rss_limit_mb=2048 \
+      -artifact_prefix="$dir/crash-$t-" "$dir/found/$t" "tests/fuzz/corpus/$t" >"$dir/$t.log" 2>&1 &
+    pid[$t]=$!
+    while [ "$(jobs -rp | wc -l)" -ge 2 ]; do wait -n; done
+  done
+  local bad=()
+  for t in "${targets[@]}"; do
+    if wait "${pid[$t]}"; then
+      echo "  $t: $(grep -o 'Done [0-9]* runs' "$dir/$t.log" | tail -n 1)"
+    else
+      tail -n 40 "$dir/$t.log"; bad+=("$t")
+    fi
+  done
+  if [ ${#bad[@]} -eq 0 ]; then passed+=(fuzz); else failed+=("fuzz (${bad[*]})"); fi
 }
 
 mkdir -p build
@@ -44,6 +81,7 @@ run_build windows $wine32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_
 if [ $wine32 = no ]; then
   run_build wine64 yes -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=Release
 fi
+run_fuzz
 # Wine's servers outlive their programs; end them with the run.
 for prefix in build/*/wineprefix-*; do WINEPREFIX=$PWD/$prefix wineserver -k 2>/dev/null || true; done
 

@@ -9,7 +9,7 @@ if(NOT WIN32 AND NOT VIRAZUZOR_SANITIZE)
       --firebird-root ${CMAKE_BINARY_DIR}/firebird)
   set_tests_properties(end_to_end PROPERTIES
     FIXTURES_REQUIRED firebird_server
-    RESOURCE_LOCK firebird_server
+    RESOURCE_LOCK "firebird_server;companion_processes"
     TIMEOUT 900
     ENVIRONMENT "FIREBIRD=${CMAKE_BINARY_DIR}/firebird;FIREBIRD_LOCK=${CMAKE_BINARY_DIR}/firebird/lock;FIREBIRD_TMP=${CMAKE_BINARY_DIR}/firebird/tmp")
 endif()

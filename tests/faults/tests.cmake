@@ -1,5 +1,29 @@
-# Fault scenarios: the headless program driven into awkward moments from outside, on a
-# laid-out installation and the private Firebird server (Linux only).
+# The fault suite: the headless program as real processes under conditions that a room of
+# workstations and a server room produce (Linux only: they need a Firebird server).
+
+# Simultaneous starts and the server lost and back, through a private server of their own, so
+# that they run beside the groups that share the firebird_server fixture.
+if(NOT WIN32 AND NOT VIRAZUZOR_SANITIZE)
+  find_package(Python3 REQUIRED COMPONENTS Interpreter)
+  set(FAULTS_FIREBIRD_ROOT ${CMAKE_BINARY_DIR}/faults/firebird)
+  set(FAULTS_SERVER_SCRIPT ${PROJECT_SOURCE_DIR}/scripts/firebird-server.sh)
+  add_test(NAME faults_server_setup COMMAND bash ${FAULTS_SERVER_SCRIPT} setup ${FAULTS_FIREBIRD_ROOT})
+  add_test(NAME faults_server_stop COMMAND bash ${FAULTS_SERVER_SCRIPT} stop ${FAULTS_FIREBIRD_ROOT})
+  set_tests_properties(faults_server_setup PROPERTIES FIXTURES_SETUP faults_server)
+  set_tests_properties(faults_server_stop PROPERTIES FIXTURES_CLEANUP faults_server)
+  foreach(scenario simultaneous_starts server_lost)
+    add_test(NAME faults_${scenario}
+      COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_LIST_DIR}/${scenario}.py
+        --build ${CMAKE_BINARY_DIR} --source ${PROJECT_SOURCE_DIR}
+        --firebird-root ${FAULTS_FIREBIRD_ROOT})
+    # The server is killed in one of them: one at a time on this server.
+    set_tests_properties(faults_${scenario} PROPERTIES
+      FIXTURES_REQUIRED faults_server
+      RESOURCE_LOCK faults_server
+      TIMEOUT 1500
+      ENVIRONMENT "FIREBIRD=${FAULTS_FIREBIRD_ROOT};FIREBIRD_LOCK=${FAULTS_FIREBIRD_ROOT}/lock;FIREBIRD_TMP=${FAULTS_FIREBIRD_ROOT}/tmp")
+  endforeach()
+endif()
 
 # ---- Exit at awkward moments: on the sanitizer build, where a use after free is reported ----
 if(NOT WIN32 AND VIRAZUZOR_SANITIZE)

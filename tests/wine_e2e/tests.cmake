@@ -27,6 +27,8 @@ if(WIN32)
     GDS32_DOUBLE_DIR="${GDS32_DOUBLE_DIR_NATIVE}")
   add_dependencies(gds32_double_test gds32_double)
   add_test(NAME gds32_double COMMAND gds32_double_test)
+  # Its virtual display (wine-run's xvfb-run -a) must not race another test's for a number.
+  set_tests_properties(gds32_double PROPERTIES RESOURCE_LOCK wine_display)
 
   # The hands of the end-to-end run: notes and closes message boxes, chooses "&Sair".
   add_executable(window_helper ${CMAKE_CURRENT_LIST_DIR}/window_helper.cpp)
@@ -45,6 +47,6 @@ if(WIN32)
       COMMAND ${XVFB_RUN} -a -s "-screen 0 1024x768x24"
         ${Python3_EXECUTABLE} ${CMAKE_CURRENT_LIST_DIR}/wine_end_to_end.py
         --build ${CMAKE_BINARY_DIR})
-    set_tests_properties(wine_end_to_end PROPERTIES TIMEOUT 400)
+    set_tests_properties(wine_end_to_end PROPERTIES TIMEOUT 400 RESOURCE_LOCK wine_display)
   endif()
 endif()

@@ -1,0 +1,22 @@
+// The update paths derived from any server ini path: the Update folder lies in that path's
+// text before the last separator, and the §-forms carry no blank and travel back.
+#include <cstdlib>
+
+#include "fuzz_support.h"
+#include "update/update_paths.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  fuzz::Installation();  // the running program's path
+  const std::wstring serverIni = fuzz::WideText(data, size);
+  DeriveUpdatePaths(serverIni);
+  const std::wstring prefix = sUpdateFolder.substr(0, sUpdateFolder.size() - 6);
+  if (sUpdateFolder.size() < 6 || serverIni.compare(0, prefix.size(), prefix) != 0) std::abort();
+  for (const std::wstring* arg : {&sUpdateFolderArg, &sExeFolderArg}) {
+    if (arg->find(L' ') != std::wstring::npos) std::abort();
+  }
+  if (serverIni.find(L'\u00A7') == std::wstring::npos &&
+      FromSectionSignForm(SectionSignForm(serverIni)) != serverIni) {
+    std::abort();
+  }
+  return 0;
+}

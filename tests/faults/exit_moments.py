@@ -86,10 +86,16 @@ class ExitMoments(unittest.TestCase):
         self.fail("the signal never landed inside the update pause")
 
     def test_sigint_while_the_probe_waits_for_the_server(self):
-        inst = self.installation("exit probe", tick_recorder=True)
+        inst = self.installation("exit probe")
+        # In place of the publication monitor: a program that never keeps a lock file, so
+        # every tick that reaches the companion checks starts it, and it notes the time. (Not
+        # the service, which is not started while a process of its name runs anywhere on the
+        # machine.)
+        recorder = inst.sistema / "vandrelMonitorPublicacao.exe"
+        recorder.write_text('#!/bin/sh\ndate +%s.%N >> "$(dirname "$0")/../Dados/ticks"\n')
+        recorder.chmod(0o755)
         supervisor = inst.start()
-        # The recorder notes each tick that reached the companion checks; the next tick
-        # comes one settled period after the first.
+        # The next tick comes one settled period after the first.
         e2e.wait_until(inst.ticks, START_UP + FIRST_TICK, "first tick")
         first = inst.ticks()[0]
         os.kill(server_pid(), signal.SIGSTOP)

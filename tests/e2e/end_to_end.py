@@ -75,6 +75,7 @@ class Supervisor:
     def __init__(self, installation, tag, env=None, journal=None):
         """env: variables added to the program's environment. journal: "out" or "err" makes
         JOURNAL_STREAM name that stream's file, as systemd does for a service's output."""
+        self.matched = 0  # lines that earlier waits looked past
         self.out_path = installation.root / f"{tag}.out"
         self.err_path = installation.root / f"{tag}.err"
         with open(self.out_path, "wb") as out, open(self.err_path, "wb") as err:
@@ -102,7 +103,16 @@ class Supervisor:
         return "".join(unstamped(line) + "\n" for line in self.raw_errors())
 
     def wait_line(self, line, timeout):
-        wait_until(lambda: line in self.lines(), timeout, f"line {line!r}")
+        """Waits for the line after the one that the previous wait found, as expect does: the
+        status window's content comes whole at start, so "Situação Atual: CONECTADO" there
+        must not count as a reconnection seen later."""
+        def found():
+            try:
+                self.matched = self.lines().index(line, self.matched) + 1
+                return True
+            except ValueError:
+                return False
+        wait_until(found, timeout, f"line {line!r} after line {self.matched}")
 
     def wait_exit(self, timeout):
         return self.process.wait(timeout=timeout)

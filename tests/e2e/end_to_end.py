@@ -149,9 +149,10 @@ class Installation:
         self.supervisors = []
         self.updaters = []
         if tick_recorder:
-            # In place of the service: a program that never keeps a lock file, so every tick
-            # that reaches the companion checks starts it, and it notes the time.
-            recorder = self.sistema / "vandrelService.exe"
+            # In place of the publication monitor: a program that never keeps a lock file, so
+            # every tick that reaches the companion checks starts it, and it notes the time.
+            # (Not the service, whose start waits while any vandrelService.exe runs here.)
+            recorder = self.sistema / "vandrelMonitorPublicacao.exe"
             recorder.write_text('#!/bin/sh\ndate +%s.%N >> "$(dirname "$0")/../Dados/ticks"\n')
             recorder.chmod(0o755)
 

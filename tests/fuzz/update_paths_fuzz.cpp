@@ -1,5 +1,5 @@
-// The update paths derived from any server ini path: the Update folder lies in that path's
-// text before the last separator, and the §-forms carry no blank and travel back.
+// The update paths derived from any server ini path: the Update folder is a leading part of that
+// path + "Update", and the §-forms carry no blank and travel back.
 #include <cstdlib>
 
 #include "fuzz_support.h"

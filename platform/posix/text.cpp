@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 namespace platform {
 
@@ -43,35 +44,46 @@ constexpr std::array<char16_t, 32> kHighControls = {
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,  // 98-9F
 };
 
-// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
+// One character of UTF-8 at `at`, strictly: no overlong forms, no surrogates, nothing above
+// U+10FFFF. `next` is where the following character starts; after a broken sequence, the next
+// byte that may start one.
+struct Utf8Character {
+  std::optional<char32_t> value;
+  std::size_t next;
+};
+
+Utf8Character DecodeUtf8(std::string_view bytes, std::size_t at) {
+  const auto lead = static_cast<unsigned char>(bytes[at]);
+  int extra = 0;
+  char32_t c = 0;
+  char32_t minimum = 0;
+  if (lead < 0x80) {
+    return {lead, at + 1};
+  } else if ((lead & 0xE0) == 0xC0) {
+    extra = 1, c = lead & 0x1F, minimum = 0x80;
+  } else if ((lead & 0xF0) == 0xE0) {
+    extra = 2, c = lead & 0x0F, minimum = 0x800;
+  } else if ((lead & 0xF8) == 0xF0) {
+    extra = 3, c = lead & 0x07, minimum = 0x10000;
+  } else {
+    return {std::nullopt, at + 1};
+  }
+  std::size_t next = at + 1;
+  for (int k = 0; k < extra; ++k, ++next) {
+    if (next >= bytes.size() || (static_cast<unsigned char>(bytes[next]) & 0xC0) != 0x80) {
+      return {std::nullopt, next};
+    }
+    c = (c << 6) | (static_cast<unsigned char>(bytes[next]) & 0x3F);
+  }
+  if (c < minimum || !IsScalarValue(c)) return {std::nullopt, next};
+  return {c, next};
+}
+
 bool IsValidUtf8(std::string_view bytes) {
-  std::size_t i = 0;
-  while (i < bytes.size()) {
-    const auto lead = static_cast<unsigned char>(bytes[i]);
-    int extra = 0;
-    char32_t c = 0;
-    char32_t minimum = 0;
-    if (lead < 0x80) {
-      ++i;
-      continue;
-    }
-    if ((lead & 0xE0) == 0xC0) {
-      extra = 1, c = lead & 0x1F, minimum = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-      extra = 2, c = lead & 0x0F, minimum = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-      extra = 3, c = lead & 0x07, minimum = 0x10000;
-    } else {
-      return false;
-    }
-    if (bytes.size() - i <= static_cast<std::size_t>(extra)) return false;  // cut short
-    for (int k = 1; k <= extra; ++k) {
-      const auto next = static_cast<unsigned char>(bytes[i + static_cast<std::size_t>(k)]);
-      if ((next & 0xC0) != 0x80) return false;
-      c = (c << 6) | (next & 0x3F);
-    }
-    if (c < minimum || !IsScalarValue(c)) return false;
-    i += static_cast<std::size_t>(extra) + 1;
+  for (std::size_t i = 0; i < bytes.size();) {
+    const Utf8Character character = DecodeUtf8(bytes, i);
+    if (!character.value) return false;
+    i = character.next;
   }
   return true;
 }
@@ -94,43 +106,11 @@ std::string ToUtf8(std::wstring_view text) {
 std::wstring FromUtf8(std::string_view bytes) {
   std::wstring out;
   out.reserve(bytes.size());
-  std::size_t i = 0;
-  while (i < bytes.size()) {
-    const auto lead = static_cast<unsigned char>(bytes[i]);
-    int extra = 0;
-    char32_t c = 0;
-    char32_t minimum = 0;
-    if (lead < 0x80) {
-      c = lead;
-    } else if ((lead & 0xE0) == 0xC0) {
-      extra = 1, c = lead & 0x1F, minimum = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-      extra = 2, c = lead & 0x0F, minimum = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-      extra = 3, c = lead & 0x07, minimum = 0x10000;
-    } else {
-      out += static_cast<wchar_t>(kReplacement);
-      ++i;
-      continue;
-    }
-    std::size_t j = i + 1;
-    bool valid = true;
-    for (int k = 0; k < extra; ++k, ++j) {
-      if (j >= bytes.size() || (static_cast<unsigned char>(bytes[j]) & 0xC0) != 0x80) {
-        valid = false;
-        break;
-      }
-      c = (c << 6) | (static_cast<unsigned char>(bytes[j]) & 0x3F);
-    }
-    if (!valid || c < minimum || !IsScalarValue(c)) {
-      // A broken sequence costs one replacement character and resumes at the next byte
-      // that may start a character.
-      out += static_cast<wchar_t>(kReplacement);
-      i = valid ? j : (j > i + 1 ? j : i + 1);
-      continue;
-    }
-    out += static_cast<wchar_t>(c);
-    i = j;
+  // A broken sequence costs one replacement character.
+  for (std::size_t i = 0; i < bytes.size();) {
+    const Utf8Character character = DecodeUtf8(bytes, i);
+    out += static_cast<wchar_t>(character.value.value_or(kReplacement));
+    i = character.next;
   }
   return out;
 }

@@ -2,12 +2,15 @@
 #include "platform/processes.h"
 
 #include <dirent.h>
+#include <fcntl.h>
+#include <limits.h>
 #include <unistd.h>
 
 #include <cctype>
-#include <fstream>
-#include <iterator>
+#include <cerrno>
+#include <cstring>
 #include <memory>
+#include <string_view>
 
 #include "platform/text.h"
 
@@ -23,23 +26,32 @@ bool AllDigits(const char* name) {
   return true;
 }
 
+// The first argument of a process, which names its executable: at most what fits the buffer.
+std::string FirstArgument(const std::string& processFolder) {
+  const int fd = ::open((processFolder + "/cmdline").c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return {};
+  char buffer[PATH_MAX];
+  const ssize_t length = ::read(fd, buffer, sizeof buffer);
+  ::close(fd);
+  if (length <= 0) return {};
+  return std::string(buffer, ::strnlen(buffer, static_cast<std::size_t>(length)));
+}
+
 std::string ExeOf(const std::string& processFolder) {
-  std::string target(4096, '\0');
-  const ssize_t length = ::readlink((processFolder + "/exe").c_str(), target.data(), target.size());
-  if (length > 0 && static_cast<std::size_t>(length) < target.size()) {
-    target.resize(static_cast<std::size_t>(length));
+  char target[PATH_MAX];
+  const ssize_t length = ::readlink((processFolder + "/exe").c_str(), target, sizeof target);
+  if (length > 0 && static_cast<std::size_t>(length) < sizeof target) {
+    std::string_view exe(target, static_cast<std::size_t>(length));
     constexpr std::string_view kDeleted = " (deleted)";
-    if (target.size() > kDeleted.size() &&
-        target.compare(target.size() - kDeleted.size(), kDeleted.size(), kDeleted) == 0) {
-      target.resize(target.size() - kDeleted.size());
+    if (exe.size() > kDeleted.size() && exe.ends_with(kDeleted)) {
+      exe.remove_suffix(kDeleted.size());
     }
-    return target;
+    return std::string(exe);
   }
-  // Another user's process hides its executable link; its first argument still names it.
-  std::ifstream cmdline(processFolder + "/cmdline", std::ios::binary);
-  std::string first;
-  std::getline(cmdline, first, '\0');
-  return first;
+  // Another user's process hides its executable link; its first argument still names it. A
+  // kernel thread has neither (no such file): nothing more to read.
+  if (length < 0 && errno == EACCES) return FirstArgument(processFolder);
+  return {};
 }
 
 }  // namespace

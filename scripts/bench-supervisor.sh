@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Prints the supervision cycle's figures: one tick with the database embedded and beside it the
-# floor (the same reads and existence tests and one probe in a bare loop) with their ratio,
+# floor (the same reads and existence tests, the process walk and one probe in a bare loop)
+# with their ratio,
 # start-up to the enabled timer, resident memory after 1000 ticks through a Firebird server
 # and with the embedded engine, and the system calls of one tick (strace -c over 100 ticks,
 # less the start-up alone, divided by 100). Builds in build/native unless told another folder.
@@ -33,14 +34,10 @@ echo "with the embedded engine:"
 "$bench" "$inst" --ticks=1000
 echo
 "$bench" "$inst" --benchmark_color=false | tee "$work/figures"
-# The ratios on wall time and on processor time (the steadier on a busy machine); the floor
-# leaves out the process snapshot, so the second pair shows what a tick costs beyond both.
+# The ratio on wall time and on processor time (the steadier on a busy machine).
 awk '$1 == "BM_Tick" { t = $2; tc = $4 } $1 == "BM_TickFloor" { f = $2; fc = $4 }
-     $1 == "BM_ProcessSnapshot" { s = $2; sc = $4 }
-     END { if (f > 0 && fc > 0) {
-             printf "tick / floor: %.2f (processor time %.2f)\n", t / f, tc / fc
-             printf "tick / (floor + process snapshot): %.2f (processor time %.2f)\n",
-                    t / (f + s), tc / (fc + sc) } }' "$work/figures"
+     END { if (f > 0 && fc > 0)
+             printf "tick / floor: %.2f (processor time %.2f)\n", t / f, tc / fc }' "$work/figures"
 
 count() {  # "syscall calls" lines for start-up plus N ticks
   strace -f -c -U name,calls -o "$inst/strace.$1" "$bench" "$inst" --ticks="$1" >/dev/null 2>&1

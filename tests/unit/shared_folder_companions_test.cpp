@@ -37,8 +37,10 @@ bool WaitForLock(const test_support::Installation& installation, const std::wstr
 
 // A show command the stand-in saw: the one passed, or none where the system has no such thing.
 void ExpectShown(const std::string& line, int showCommand) {
-  EXPECT_TRUE(line == "started show=" + std::to_string(showCommand) || line == "started show=-")
-      << line;
+  constexpr std::string_view kStarted = "started show=";
+  const bool started = line.starts_with(kStarted);
+  const std::string_view shown = started ? std::string_view(line).substr(kStarted.size()) : "";
+  EXPECT_TRUE(started && (shown == std::to_string(showCommand) || shown == "-")) << line;
 }
 
 std::wstring UniqueProgramName() {

@@ -1,6 +1,6 @@
 # The Windows build's stand-in for the Firebird client (gds32.dll, test-only, never shipped), its
 # own test against the connection layer, and the end-to-end run of the whole program under
-# wine64 and Xvfb. Nothing on other builds: there the real client and server are used.
+# Wine and Xvfb. Nothing on other builds: there the real client and server are used.
 if(WIN32)
   set(GDS32_DOUBLE_DIR ${CMAKE_BINARY_DIR}/gds32_double)
 
@@ -38,15 +38,15 @@ if(WIN32)
   set_target_properties(window_helper PROPERTIES
     RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/wine_e2e_tools)
 
-  # The whole program under wine64 on a virtual display; only where this machine runs 64-bit
-  # Windows programs (the 32-bit product build is compiled, not run, here).
+  # The whole program under Wine of the build's kind on a virtual display (scripts/test.sh runs
+  # the 32-bit product's tests where this machine runs 32-bit programs, else the 64-bit build's).
   find_package(Python3 COMPONENTS Interpreter)
   find_program(XVFB_RUN xvfb-run)
-  if(CMAKE_SIZEOF_VOID_P EQUAL 8 AND Python3_FOUND AND XVFB_RUN)
+  if(Python3_FOUND AND XVFB_RUN)
     add_test(NAME wine_end_to_end
       COMMAND ${XVFB_RUN} -a -s "-screen 0 1024x768x24"
         ${Python3_EXECUTABLE} ${CMAKE_CURRENT_LIST_DIR}/wine_end_to_end.py
-        --build ${CMAKE_BINARY_DIR})
+        --build ${CMAKE_BINARY_DIR} --arch ${VIRAZUZOR_WINEARCH})
     set_tests_properties(wine_end_to_end PROPERTIES TIMEOUT 400 RESOURCE_LOCK wine_display)
   endif()
 endif()

@@ -4,7 +4,7 @@
 Every scenario lays out its own installation in the build folder (Sistema\\ with the program,
 the companion stand-ins, the ERP ini and the client double gds32.dll with its control file;
 Dados\\ with the server ini and Virazuzor.txt; Update\\ with the updater stand-in and a published
-copy), starts the program under wine64 and checks from outside what a user and the other
+copy), starts the program under Wine (the build's own kind: 32 or 64 bits) and checks from outside what a user and the other
 workstations see. The scenarios that do not interfere run side by side in one Wine prefix.
 
 A watcher (window_helper.exe) notes every message box and notice window and closes the boxes,
@@ -24,7 +24,8 @@ import time
 import traceback
 
 ARGS = None
-WINE = "/usr/lib/wine/wine64"
+# The Wine loader for the build's kind, set from --arch.
+WINE = None
 COMPANIONS = ("vandrelMonitorPublicacao", "vandrelMonitorEmail", "vandrelService")
 MONITORS = COMPANIONS[:2]
 # The first tick comes 5 s after start-up, later ones every 20 s once a tick reached the
@@ -57,7 +58,7 @@ def win(path):
 
 def wine_env():
     env = dict(os.environ)
-    env.update(WINEARCH="win64", WINEPREFIX=str(ARGS.prefix), WINEDEBUG="-all",
+    env.update(WINEARCH=ARGS.arch, WINEPREFIX=str(ARGS.prefix), WINEDEBUG="-all",
                WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d")
     return env
 
@@ -431,12 +432,14 @@ def end_wine():
 
 
 def main():
-    global ARGS
+    global ARGS, WINE
     parser = argparse.ArgumentParser()
     parser.add_argument("--build", required=True)
+    parser.add_argument("--arch", choices=("win32", "win64"), default="win64")
     parser.add_argument("--only", action="append", help="run the named scenarios only")
     ARGS = parser.parse_args()
     ARGS.build = pathlib.Path(ARGS.build).resolve()
+    WINE = "/usr/lib/wine/wine64" if ARGS.arch == "win64" else "/usr/lib/wine/wine"
     ARGS.root = ARGS.build / "wine_e2e"
     ARGS.prefix = ARGS.root / "prefix"
     ARGS.helper = ARGS.build / "wine_e2e_tools" / "window_helper.exe"

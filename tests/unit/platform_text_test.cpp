@@ -66,7 +66,10 @@ INSTANTIATE_TEST_SUITE_P(
                     FileTextCase{"ansi", "Gest\xe3o", L"Gest\u00e3o"},
                     FileTextCase{"utf8_then_ansi", "Gest\xc3\xa3o Gest\xe3o",
                                  L"Gest\u00c3\u00a3o Gest\u00e3o"},
-                    FileTextCase{"overlong_slash", "a\xc0\xaf" "b", L"a\u00c0\u00afb"},
+                    FileTextCase{"overlong_slash",
+                                 "a\xc0\xaf"
+                                 "b",
+                                 L"a\u00c0\u00afb"},
                     FileTextCase{"surrogate", "\xed\xa0\x80", L"\u00ed\u00a0\u20ac"},
                     FileTextCase{"beyond_unicode", "\xf4\x90\x80\x80", L"\u00f4\u0090\u20ac\u20ac"},
                     FileTextCase{"cut_short", "Gest\xc3", L"Gest\u00c3"}),

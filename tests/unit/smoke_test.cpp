@@ -2,4 +2,6 @@
 
 #include "app/application.h"
 
-TEST(Application, HasItsTitle) { EXPECT_EQ(kApplicationTitle, L"vandrel Virazuzor"); }
+TEST(Application, HasItsTitle) {
+  EXPECT_EQ(kApplicationTitle, L"vandrel Virazuzor");
+}

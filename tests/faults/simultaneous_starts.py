@@ -88,10 +88,13 @@ class SimultaneousStarts(unittest.TestCase):
         for supervisor in copies:
             if supervisor is not survivor:
                 self.assertEqual(supervisor.process.returncode, 0)
+        # No copy may be stopped by another's momentary hold on the state file. Other messages
+        # can come: a server that has just been restarted may refuse a first attach among
+        # thirty, and that copy's update check then runs without update paths, shows why and
+        # ends, as a copy whose attach fails at start-up does.
         for n, supervisor in enumerate(copies):
             self.assertNotIn("Não foi possível acessar a pasta Dados no Servidor.",
                              supervisor.errors(), f"copy{n}")
-            self.assertEqual(supervisor.errors(), "", f"copy{n}")
         # The lock file is the survivor's: it names the survivor's executable.
         self.assertEqual(inst.own_lock.read_bytes().decode("cp1252"),
                          f"Este arquivo indica que o monitor {survivor.program} está em "

@@ -53,30 +53,27 @@ start() {
   return 1
 }
 
-stop() {
+# Sends the signal to the server and waits up to ten seconds for it to go; its pid file goes
+# with it. Fails when it is still there.
+signal_and_wait() {
   if ! running; then rm -f "$root/server.pid"; return 0; fi
-  local pid
-  pid=$(cat "$root/server.pid")
-  kill -TERM "$pid" 2>/dev/null || true
+  kill "-$1" "$(cat "$root/server.pid")" 2>/dev/null || true
   for _ in $(seq 1 100); do
     if ! running; then rm -f "$root/server.pid"; return 0; fi
     sleep 0.1
   done
-  kill -KILL "$pid" 2>/dev/null || true
-  sleep 0.2
+  return 1
+}
+
+stop() {
+  signal_and_wait TERM && return 0
+  signal_and_wait KILL || true
   rm -f "$root/server.pid"
 }
 
 kill_now() {
-  if ! running; then rm -f "$root/server.pid"; return 0; fi
-  local pid
-  pid=$(cat "$root/server.pid")
-  kill -KILL "$pid" 2>/dev/null || true
-  for _ in $(seq 1 100); do
-    if ! running; then rm -f "$root/server.pid"; return 0; fi
-    sleep 0.1
-  done
-  echo "firebird-server.sh: the server $pid outlived SIGKILL" >&2
+  signal_and_wait KILL && return 0
+  echo "firebird-server.sh: the server $(cat "$root/server.pid") outlived SIGKILL" >&2
   return 1
 }
 

@@ -13,7 +13,6 @@ own exit, the first copy's left alone when a second copy ends), and no sanitizer
 The installation layout, the processes and the server come from the end-to-end harness.
 """
 
-import argparse
 import os
 import pathlib
 import signal
@@ -142,17 +141,5 @@ class ExitMoments(unittest.TestCase):
         self.assertFalse(inst.own_lock.exists())
 
 
-def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--build", required=True)
-    parser.add_argument("--source", required=True)
-    parser.add_argument("--firebird-root", required=True)
-    args, rest = parser.parse_known_args()
-    for name in ("build", "source", "firebird_root"):
-        setattr(args, name, os.path.abspath(getattr(args, name)))
-    e2e.ARGS = args
-    unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)
-
-
 if __name__ == "__main__":
-    main()
+    e2e.main()  # the same arguments as the end-to-end suite; runs this module's tests

@@ -8,6 +8,7 @@
 
 #include <stdexcept>
 
+#include "app/deferred_exit.h"
 #include "app/error_handler.h"
 #include "app/main_window_layout.h"
 #include "app/principal.h"
@@ -220,3 +221,34 @@ INSTANTIATE_TEST_SUITE_P(Cases, StatusAfterStartUp,
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
+
+// The mechanism alone, on each build's own loop and without a client library: an exit asked
+// for inside nested handlers waits for the outermost one, one posted into a later handler's
+// message pass waits for that handler as well, and it runs once however often it was asked.
+TEST(DeferredExit, WaitsForTheOutermostHandlerAndRunsOnce) {
+  int exits = 0;
+  DeferredExit deferred([&] {
+    if (!deferred.Defer()) ++exits;
+  });
+  {
+    const DeferredExit::HandlerScope outer(deferred);
+    {
+      const DeferredExit::HandlerScope inner(deferred);
+      EXPECT_TRUE(deferred.Defer());
+      platform::ProcessPendingMessages();
+    }
+    platform::ProcessPendingMessages();
+    EXPECT_EQ(exits, 0);
+    EXPECT_TRUE(deferred.Defer());
+  }
+  EXPECT_EQ(exits, 0);
+  {
+    const DeferredExit::HandlerScope later(deferred);
+    platform::ProcessPendingMessages();
+    EXPECT_EQ(exits, 0);
+  }
+  platform::ProcessPendingMessages();
+  EXPECT_EQ(exits, 1);
+  platform::ProcessPendingMessages();
+  EXPECT_EQ(exits, 1);
+}

@@ -3,11 +3,14 @@
 #include <memory>
 
 #include "app/error_handler.h"
+#include "app/live_steps.h"
 #include "app/main_window_layout.h"
 #include "app/principal.h"
 #include "platform/event_loop.h"
 #include "platform/main_window.h"
 #include "platform/shell_link.h"
+
+namespace app {
 
 TfrmPrincipal* frmPrincipal = nullptr;
 
@@ -16,7 +19,8 @@ int RunApplication() {
   platform::ComApartment com;
   const std::unique_ptr<platform::MainWindow> view =
       platform::CreateMainWindow(MainWindowLayout(), kApplicationTitle);
-  auto form = std::make_unique<TfrmPrincipal>(*view);
+  LiveSteps steps;
+  auto form = std::make_unique<TfrmPrincipal>(*view, steps);
   frmPrincipal = form.get();
   // Headless: SIGINT and SIGTERM act as the menu entry "&Sair".
   platform::SetTerminationSignalHandler([] { RunHandler([] { frmPrincipal->Sair1Click(); }); });
@@ -31,3 +35,5 @@ int RunApplication() {
   form.reset();
   return exitCode;
 }
+
+}  // namespace app

@@ -3,6 +3,8 @@
 
 #include <string>
 
+namespace app {
+
 inline const std::wstring kApplicationTitle = L"vandrel Virazuzor";
 
 // Initialises the application (COM for this thread), creates the hidden main window, whose
@@ -12,3 +14,5 @@ int RunApplication();
 class TfrmPrincipal;
 // The one main window while RunApplication runs; none before and after.
 extern TfrmPrincipal* frmPrincipal;
+
+}  // namespace app

@@ -2,6 +2,8 @@
 
 #include "virazuzor_version.h"
 
+namespace app {
+
 namespace {
 
 constexpr std::string_view kHelp =
@@ -62,3 +64,5 @@ CommandLineAnswer AnswerCommandLine(std::span<const std::string_view> arguments,
   }
   return answer;
 }
+
+}  // namespace app

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+namespace app {
+
 struct CommandLineAnswer {
   bool run = true;     // no argument: the program starts as usual
   int exitCode = 0;    // otherwise it ends at once with this code
@@ -16,3 +18,5 @@ struct CommandLineAnswer {
 // arguments: the command line without the program's name; buildDate: the build's date.
 CommandLineAnswer AnswerCommandLine(std::span<const std::string_view> arguments,
                                     std::string_view buildDate);
+
+}  // namespace app

@@ -2,6 +2,8 @@
 
 #include "platform/event_loop.h"
 
+namespace app {
+
 struct DeferredExit::State {
   std::function<void()> exit;
   int running = 0;  // handlers that hold the database objects, nested ones counted
@@ -58,3 +60,5 @@ void DeferredExit::PostPending() {
     // it again. Ignored on purpose, a destructor cannot report it.
   }
 }
+
+}  // namespace app

@@ -7,6 +7,8 @@
 #include <functional>
 #include <memory>
 
+namespace app {
+
 class DeferredExit {
  public:
   // The exit to carry out later: it runs through the general error handler and begins with
@@ -41,3 +43,5 @@ class DeferredExit {
 
   std::shared_ptr<State> state_;
 };
+
+}  // namespace app

@@ -6,6 +6,8 @@
 #include "platform/dialogs.h"
 #include "platform/text.h"
 
+namespace app {
+
 std::wstring ErrorBoxText(const std::wstring& message) {
   if (message.empty() || message.back() <= L'.') return message;
   return message + L".";
@@ -34,3 +36,5 @@ void RunHandler(const std::function<void()>& handler) {
     ShowError(L"Erro inesperado");
   }
 }
+
+}  // namespace app

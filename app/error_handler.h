@@ -6,6 +6,8 @@
 #include <functional>
 #include <string>
 
+namespace app {
+
 // The box text for an error message: a "." is appended unless the last character's code is
 // 46 or lower. An empty message stays empty (there is no sentence to end).
 std::wstring ErrorBoxText(const std::wstring& message);
@@ -13,3 +15,5 @@ std::wstring ErrorBoxText(const std::wstring& message);
 // Runs the handler. An exception that leaves it is shown in a message box (the error's
 // message, the application title as caption, MB_ICONERROR) and goes no further.
 void RunHandler(const std::function<void()>& handler);
+
+}  // namespace app

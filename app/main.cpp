@@ -5,7 +5,7 @@
 #include <windows.h>
 // The Windows product reads no command line.
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-  return RunApplication();
+  return app::RunApplication();
 }
 #else
 #include <cstdio>
@@ -17,9 +17,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 
 int main(int argc, char* argv[]) {
   const std::vector<std::string_view> arguments(argv + 1, argv + argc);
-  const CommandLineAnswer answer = AnswerCommandLine(arguments, VIRAZUZOR_BUILD_DATE);
+  const app::CommandLineAnswer answer = app::AnswerCommandLine(arguments, VIRAZUZOR_BUILD_DATE);
   std::fputs(answer.output.c_str(), stdout);
   std::fputs(answer.error.c_str(), stderr);
-  return answer.run ? RunApplication() : answer.exitCode;
+  return answer.run ? app::RunApplication() : answer.exitCode;
 }
 #endif

@@ -5,6 +5,8 @@
 #include "platform/main_window.h"
 #include "resources/resource_ids.h"
 
+namespace app {
+
 namespace {
 
 using platform::ControlKind;
@@ -47,3 +49,5 @@ constexpr platform::WindowLayout kLayout{L"vandrel Virazuzor", 540,      357, L"
 const platform::WindowLayout& MainWindowLayout() {
   return kLayout;
 }
+
+}  // namespace app

@@ -3,4 +3,8 @@
 
 #include "platform/window_layout.h"
 
+namespace app {
+
 const platform::WindowLayout& MainWindowLayout();
+
+}  // namespace app

@@ -6,10 +6,12 @@
 #include "shared_folder/connection_state.h"
 #include "update/file_date_text.h"
 
-TfrmPrincipal::TfrmPrincipal(platform::MainWindow& view)
-    : DatabaseLink(view),
-      Timer1(5000, [this] { RunHandler([this] { Timer1Timer(); }); }),
+namespace app {
+
+TfrmPrincipal::TfrmPrincipal(platform::MainWindow& view, SupervisionSteps& steps)
+    : Timer1(5000, [this] { RunHandler([this] { Timer1Timer(); }); }),
       view_(view),
+      steps_(steps),
       deferredExit_([this] { RunHandler([this] { Sair1Click(); }); }) {
   view_.SetHandlers(platform::MainWindowHandlers{
       .open = [this] { RunHandler([this] { pmnuiOpenClick(); }); },
@@ -53,7 +55,16 @@ void TfrmPrincipal::FormCreate() {
 }
 
 void TfrmPrincipal::ShowStatusUnlessConnected() {
-  if (!IBD_BancoDados || !IBD_BancoDados->Connected()) ShowConnectionStatus();
+  if (!steps_.Connected()) ShowConnectionStatus();
+}
+
+void TfrmPrincipal::ShowConnectionStatus() {
+  view_.SetLabelText(platform::MainLabel::ConectadoDesconectado,
+                     steps_.Connected() ? L"CONECTADO" : L"DESCONECTADO");
+}
+
+void TfrmPrincipal::ShowTryingToConnect() {
+  view_.SetLabelText(platform::MainLabel::ConectadoDesconectado, L"TENTANDO CONECTAR");
 }
 
 void TfrmPrincipal::FormClose(platform::CloseAction& action) {
@@ -75,11 +86,11 @@ void TfrmPrincipal::BitBtn1Click() {
 }
 
 void TfrmPrincipal::btnConectarClick() {
-  WriteConnectionState(L"CONECTAR");
+  steps_.WriteConnectionState(shared_folder::ConnectionState::Connect);
 }
 
 void TfrmPrincipal::btnDesconectarClick() {
-  WriteDisconnectState();
+  steps_.WriteConnectionState(shared_folder::ConnectionState::Disconnect);
 }
 
 std::wstring VersionLabelText(const std::wstring& fileDateText) {
@@ -89,7 +100,7 @@ std::wstring VersionLabelText(const std::wstring& fileDateText) {
 
 void TfrmPrincipal::ShowVersion() {
   const std::wstring executable = platform::ExecutablePath();
-  std::wstring text = FileDateText(executable);
+  std::wstring text = update::FileDateText(executable);
   // At exactly 00:00:00 the default form has no time part, and the cut would eat the year:
   // render one second later instead, so that the cut leaves "00:00" as at any other time.
   if (const auto when = platform::FileDosLocalTime(executable);
@@ -100,3 +111,5 @@ void TfrmPrincipal::ShowVersion() {
   }
   view_.SetLabelText(platform::MainLabel::Versao, VersionLabelText(text));
 }
+
+}  // namespace app

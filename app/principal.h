@@ -1,18 +1,25 @@
 // The main window TfrmPrincipal: the status window with its notification-area icon, the
-// database link it holds, and the supervision timer. One instance lives for the whole run.
+// supervision timer, and the one owner of what the window shows. The start-up sequence, the
+// tick and the exit decide here what happens in which order; their steps go through
+// SupervisionSteps. One instance lives for the whole run.
 #pragma once
 
 #include "app/deferred_exit.h"
-#include "database/database_link.h"
+#include "app/supervision_steps.h"
 #include "platform/event_loop.h"
 #include "platform/main_window.h"
+#include "update/update_paths.h"
 
-class TfrmPrincipal : public DatabaseLink {
+namespace app {
+
+class TfrmPrincipal {
  public:
-  // The view is created hidden and outlives the window object. Its events run the handlers
-  // below through the general error handler.
-  explicit TfrmPrincipal(platform::MainWindow& view);
-  ~TfrmPrincipal() override;
+  // The view and the steps are created before the window object and outlive it. The view's
+  // events run the handlers below through the general error handler.
+  TfrmPrincipal(platform::MainWindow& view, SupervisionSteps& steps);
+  ~TfrmPrincipal();
+  TfrmPrincipal(const TfrmPrincipal&) = delete;
+  TfrmPrincipal& operator=(const TfrmPrincipal&) = delete;
 
   // Creation: the start-time label, the notification-area icon, then the start-up sequence.
   void FormCreate();
@@ -36,6 +43,9 @@ class TfrmPrincipal : public DatabaseLink {
   void Sair1Click();
   void Timer1Timer();
 
+  // lblConectadoDesconectado: "CONECTADO" when the connection is open, else "DESCONECTADO".
+  void ShowConnectionStatus();
+
   platform::MainWindow& View() { return view_; }
 
   // Supervision timer: 5000 ms, disabled at load; each tick runs Timer1Timer through the
@@ -46,8 +56,13 @@ class TfrmPrincipal : public DatabaseLink {
   // lblConectadoDesconectado after a start-up that left no open connection: the design-time
   // "CONECTADO" would otherwise stand until a tick, and no tick comes after an error.
   void ShowStatusUnlessConnected();
+  // "TENTANDO CONECTAR": the server cannot be reached; the tick tries again next period.
+  void ShowTryingToConnect();
 
   platform::MainWindow& view_;
+  SupervisionSteps& steps_;
+  // Derived by the start-up's first open of the database; empty when that open failed.
+  update::UpdatePaths updatePaths_;
   // "&Sair" asked for inside a tick or the start-up sequence waits until they have returned.
   DeferredExit deferredExit_;
 };
@@ -55,3 +70,5 @@ class TfrmPrincipal : public DatabaseLink {
 // The text of lblVersao for an executable's date text: "Versão: " and the text without its
 // last three characters (the seconds and their separator).
 std::wstring VersionLabelText(const std::wstring& fileDateText);
+
+}  // namespace app

@@ -1,14 +1,11 @@
 // The start-up sequence, run once inside the main window's creation.
 #include "app/principal.h"
-#include "notice/notice.h"
-#include "platform/event_loop.h"
-#include "platform/paths.h"
-#include "shared_folder/connection_state.h"
-#include "shared_folder/data_folder.h"
-#include "shared_folder/lock_files.h"
-#include "update/update_check.h"
+
+namespace app {
 
 namespace {
+
+using shared_folder::ConnectionState;
 
 std::wstring SecondCopyNotice(const std::wstring& executable) {
   return L"O aplicativo " + executable + L" já está sendo executado em outra sessão de trabalho.";
@@ -19,26 +16,34 @@ std::wstring SecondCopyNotice(const std::wstring& executable) {
 void TfrmPrincipal::StartupSequence() {
   // The update check holds the connection by reference across its message boxes.
   const DeferredExit::HandlerScope running(deferredExit_);
-  ClearStaleLockFiles(ResolveDataFolder());
+  steps_.ClearStaleLockFiles(steps_.ResolveDataFolder().value);
   ShowVersion();
-  OpenDatabase(ReadConnectionSettings());
+  const database::OpenOutcome opened =
+      steps_.OpenDatabase(steps_.ReadConnectionSettings().value);
+  view_.SetLabelText(platform::MainLabel::BaseDados, opened.databaseName);
+  updatePaths_ = opened.updatePaths;
   // May end the process at once when an update is due.
-  CheckForUpdate(*IBD_BancoDados, kCompareDates);
-  platform::ProcessPendingMessages();
+  steps_.CheckForUpdate(updatePaths_);
+  steps_.ProcessPendingMessages();
 
   // Single-copy guard. The lock file is created exclusively, so a copy that finds it made by
   // another between the test and the write gives way as well.
-  const std::wstring executable = platform::ExecutablePath();
+  const std::wstring executable = steps_.ExecutablePath();
   const bool anotherCopy =
-      LockFileExists(executable, ResolveDataFolder()) ||
-      WriteLockFile(executable, ResolveDataFolder()) == LockWrite::AlreadyExists;
+      steps_.LockFileExists(executable, steps_.ResolveDataFolder().value) ||
+      steps_.WriteLockFile(executable, steps_.ResolveDataFolder().value) ==
+          shared_folder::LockWrite::AlreadyExists;
   if (anotherCopy) {
-    ShowNotice(SecondCopyNotice(executable), false, true);
-    ReleaseDatabase();
-    platform::RequestTermination();
+    steps_.ShowNotice(SecondCopyNotice(executable), false, true);
+    steps_.ReleaseDatabase();
+    steps_.RequestTermination();
   }
 
   // "ATUALIZAR" is left for the first tick; every other state becomes "CONECTAR".
-  if (ReadConnectionState() != L"ATUALIZAR") WriteConnectionState(L"CONECTAR");
+  if (steps_.ReadConnectionState().value != ConnectionState::Update) {
+    steps_.WriteConnectionState(ConnectionState::Connect);
+  }
   Timer1.SetEnabled(true);
 }
+
+}  // namespace app

@@ -3,16 +3,12 @@
 #include <array>
 
 #include "app/principal.h"
-#include "platform/event_loop.h"
-#include "platform/paths.h"
-#include "shared_folder/companions.h"
-#include "shared_folder/connection_state.h"
-#include "shared_folder/data_folder.h"
-#include "shared_folder/lock_files.h"
-#include "shared_folder/process_checks.h"
-#include "update/update_check.h"
+
+namespace app {
 
 namespace {
+
+using shared_folder::ConnectionState;
 
 constexpr unsigned kSettledPeriodMilliseconds = 20000;
 constexpr unsigned kUpdatePauseMilliseconds = 2000;
@@ -20,14 +16,14 @@ const wchar_t* const kUpdater = L"vandrelAtualizador.exe";
 
 struct CompanionCheck {
   const wchar_t* program;
-  void (*start)();
+  void (SupervisionSteps::*start)();
 };
 // Four checks, not three: the e-mail monitor is looked at again last.
 const std::array<CompanionCheck, 4> kCompanionChecks{{
-    {L"vandrelMonitorPublicacao.exe", StartPublicationMonitor},
-    {L"vandrelMonitorEmail.exe", StartEmailMonitor},
-    {L"vandrelService.exe", StartService},
-    {L"vandrelMonitorEmail.exe", StartEmailMonitor},
+    {L"vandrelMonitorPublicacao.exe", &SupervisionSteps::StartPublicationMonitor},
+    {L"vandrelMonitorEmail.exe", &SupervisionSteps::StartEmailMonitor},
+    {L"vandrelService.exe", &SupervisionSteps::StartService},
+    {L"vandrelMonitorEmail.exe", &SupervisionSteps::StartEmailMonitor},
 }};
 
 }  // namespace
@@ -37,43 +33,46 @@ void TfrmPrincipal::Timer1Timer() {
   const DeferredExit::HandlerScope running(deferredExit_);
   // After the exit has released the database a tick may still come while it processes its
   // pending messages; with no connection left there is nothing to supervise.
-  if (!IBD_BancoDados) return;
-  database::Connection& connection = *IBD_BancoDados;
+  if (!steps_.DatabaseHeld()) return;
 
-  if (!ConnectionAllowed()) {
-    if (connection.Connected()) connection.Close();
+  if (!steps_.ConnectionAllowed().value) {
+    if (steps_.Connected()) steps_.CloseConnection();
     ShowConnectionStatus();
     return;
   }
 
-  if (ReadConnectionState() == L"ATUALIZAR") {
+  if (steps_.ReadConnectionState().value == ConnectionState::Update) {
     Timer1.SetEnabled(false);  // an error from here on leaves it off
-    WriteConnectionState(L"CONECTAR");
-    DeleteLockFile(platform::ExecutablePath(), ResolveDataFolder());
-    platform::SleepMilliseconds(kUpdatePauseMilliseconds);
-    CheckForUpdate(connection, kCompareDates);  // ends the process when an update is due
-    platform::ProcessPendingMessages();
+    steps_.WriteConnectionState(ConnectionState::Connect);
+    steps_.DeleteLockFile(steps_.ExecutablePath(), steps_.ResolveDataFolder().value);
+    steps_.Pause(kUpdatePauseMilliseconds);
+    steps_.CheckForUpdate(updatePaths_);  // ends the process when an update is due
+    steps_.ProcessPendingMessages();
     Timer1.SetEnabled(true);
   }
 
-  if (!connection.Connected()) {
+  if (!steps_.Connected()) {
     try {
-      connection.Close();
-      connection.Open();
+      steps_.CloseConnection();
+      steps_.OpenConnection();
       ShowConnectionStatus();
     } catch (...) {
       // Unreachable database: retried next period, without a message.
-      labels_.SetLabelText(platform::MainLabel::ConectadoDesconectado, L"TENTANDO CONECTAR");
+      ShowTryingToConnect();
     }
   }
 
   // Decided once, before the probe: a probe that closes the connection still lets the
   // companion checks and the period change run in this tick.
-  if (!connection.Connected()) return;
-  ProbeConnection();
-  if (MultipleProcessesRunning(kUpdater)) return;
+  if (!steps_.Connected()) return;
+  if (steps_.ProbeConnection() == database::ProbeOutcome::ServerLost) ShowTryingToConnect();
+  if (steps_.MultipleProcessesRunning(kUpdater)) return;
   for (const CompanionCheck& check : kCompanionChecks) {
-    if (!LockFileExists(check.program, ResolveDataFolder())) check.start();
+    if (!steps_.LockFileExists(check.program, steps_.ResolveDataFolder().value)) {
+      (steps_.*check.start)();
+    }
   }
   Timer1.SetInterval(kSettledPeriodMilliseconds);
 }
+
+}  // namespace app

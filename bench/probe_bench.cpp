@@ -13,12 +13,6 @@
 
 namespace {
 
-class NoLabels : public platform::StatusLabels {
- public:
-  void SetLabelText(platform::MainLabel, const std::wstring&) override {}
-  std::wstring LabelText(platform::MainLabel) const override { return L""; }
-};
-
 std::filesystem::path Root() {
   const char* root = std::getenv("VIRAZUZOR_FIREBIRD_ROOT");
   return root ? root : "";
@@ -32,8 +26,7 @@ std::wstring ServerPort() {
 }
 
 void Probe(benchmark::State& state, const std::wstring& connectionString) {
-  NoLabels labels;
-  DatabaseLink link(labels);
+  database::DatabaseLink link;
   link.OpenDatabase(connectionString);
   if (!link.IBD_BancoDados->Connected()) {
     state.SkipWithError("the bench database cannot be opened");
@@ -57,9 +50,8 @@ void BM_ProbeEmbedded(benchmark::State& state) {
 BENCHMARK(BM_ProbeEmbedded)->Unit(benchmark::kMicrosecond);
 
 void BM_OpenGivesUpOnClosedPort(benchmark::State& state) {
-  NoLabels labels;
   for (auto _ : state) {
-    DatabaseLink link(labels);
+    database::DatabaseLink link;
     link.OpenDatabase(L"localhost/1:" + (Root() / "data" / "BENCH.FDB").wstring());
     link.ReleaseDatabase();
   }

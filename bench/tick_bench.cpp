@@ -30,6 +30,7 @@
 #include <string>
 
 #include "app/application.h"
+#include "app/live_steps.h"
 #include "app/main_window_layout.h"
 #include "app/principal.h"
 #include "platform/files.h"
@@ -39,6 +40,9 @@
 #include "shared_folder/data_folder.h"
 #include "shared_folder/lock_files.h"
 #include "shared_folder/process_checks.h"
+
+using namespace app;
+using namespace shared_folder;
 
 namespace {
 
@@ -70,7 +74,7 @@ void PrintResident(FILE* out, const char* after) {
 void MarkCompanionsRunning() {
   for (const wchar_t* companion :
        {L"vandrelMonitorPublicacao", L"vandrelMonitorEmail", L"vandrelService"}) {
-    platform::File(ResolveDataFolder() + companion + L".lock", platform::File::Open::CreateAlways);
+    platform::File(ResolveDataFolder().value + companion + L".lock", platform::File::Open::CreateAlways);
   }
 }
 
@@ -80,15 +84,17 @@ void MarkCompanionsRunning() {
 struct Started {
   Started()
       : view(platform::CreateMainWindow(MainWindowLayout(), kApplicationTitle)),
-        form(std::make_unique<TfrmPrincipal>(*view)) {
+        steps(std::make_unique<LiveSteps>()),
+        form(std::make_unique<TfrmPrincipal>(*view, *steps)) {
     form->StartupSequence();
     MarkCompanionsRunning();
   }
   ~Started() {
-    form->ReleaseDatabase();
-    DeleteLockFile(g_executable, ResolveDataFolder());
+    steps->ReleaseDatabase();
+    DeleteLockFile(g_executable, ResolveDataFolder().value);
   }
   std::unique_ptr<platform::MainWindow> view;
+  std::unique_ptr<LiveSteps> steps;
   std::unique_ptr<TfrmPrincipal> form;
 };
 
@@ -172,7 +178,7 @@ void BM_TickFloor(benchmark::State& state) {
   for (auto _ : state) {
     ReadState(files);
     ReadState(files);
-    program.form->ProbeConnection();
+    program.steps->ProbeConnection();
     benchmark::DoNotOptimize(WalkProcesses());
     for (const std::string& lock : files.locks) {
       Resolve(files);

@@ -11,6 +11,8 @@
 #include "shared_folder/data_folder.h"
 #include "update/update_paths.h"
 
+namespace database {
+
 namespace {
 
 const wchar_t kProbeStatement[] = L" select count(*) as qtde from tab_parametro";
@@ -23,7 +25,7 @@ const wchar_t* const kLostServerFragments[] = {
 };
 
 std::wstring ErrorText(const std::exception& error) {
-  if (const auto* database = dynamic_cast<const database::DatabaseError*>(&error)) {
+  if (const auto* database = dynamic_cast<const DatabaseError*>(&error)) {
     return database->Message();
   }
   return platform::FromUtf8(error.what());
@@ -31,95 +33,94 @@ std::wstring ErrorText(const std::exception& error) {
 
 }  // namespace
 
-DatabaseLink::DatabaseLink(platform::StatusLabels& labels) : labels_(labels) {}
+DatabaseLink::DatabaseLink() = default;
 
 DatabaseLink::~DatabaseLink() = default;
 
-std::wstring DatabaseLink::ReadConnectionSettings() {
-  locainiServidor = platform::ReadIniString(ErpIniPath(), L"IniServidor", L"nomearquivo");
-  if (!platform::FileExists(locainiServidor)) {
-    platform::ShowMessageBox(L"Não foi encontrado o arquivo de inicialização", kNoticeCaption,
-                             platform::kMbIconError);
+shared_folder::Reported<std::wstring> DatabaseLink::ReadConnectionSettings() {
+  locainiServidor =
+      platform::ReadIniString(shared_folder::ErpIniPath(), L"IniServidor", L"nomearquivo");
+  const bool missing = !platform::FileExists(locainiServidor);
+  if (missing) {
+    platform::ShowMessageBox(L"Não foi encontrado o arquivo de inicialização",
+                             notice::kNoticeCaption, platform::kMbIconError);
     // Only a request: the settings are read (empty) and returned all the same.
     platform::RequestTermination();
   }
   sServidor = platform::ReadIniString(locainiServidor, L"Database", L"Servidor");
   sPath = platform::ReadIniString(locainiServidor, L"Database", L"path");
   sBanco = platform::ReadIniString(locainiServidor, L"Database", L"name");
-  return database::BuildConnectionString(sServidor, sPath, sBanco);
+  return {.value = BuildConnectionString(sServidor, sPath, sBanco), .failureShown = missing};
 }
 
-void DatabaseLink::OpenDatabase(const std::wstring& connectionString) {
+OpenOutcome DatabaseLink::OpenDatabase(const std::wstring& connectionString) {
   // A missing client library fails here and leaves at once, nothing stored.
-  IBD_BancoDados = std::make_unique<database::Connection>();
+  IBD_BancoDados = std::make_unique<Connection>();
   IBD_BancoDados->SetName(L"IBD_BancoDados");
-  IBT_BancoDados = std::make_unique<database::Transaction>();
+  IBT_BancoDados = std::make_unique<Transaction>();
   IBT_BancoDados->SetName(L"IBT_BancoDados");
 
   IBD_BancoDados->Params().clear();
   IBD_BancoDados->Params().push_back(L"user_name=sysdba");
   IBD_BancoDados->Params().push_back(L"password=plumgrave");
   IBD_BancoDados->SetLoginPrompt(false);
-  const std::wstring databaseName = database::TrimBlanks(connectionString);
+  const std::wstring databaseName = TrimBlanks(connectionString);
   IBD_BancoDados->SetDatabaseName(databaseName);
 
   IBT_BancoDados->SetDefaultDatabase(IBD_BancoDados.get());
-  IBT_BancoDados->SetDefaultAction(database::Transaction::Action::CommitRetaining);
+  IBT_BancoDados->SetDefaultAction(Transaction::Action::CommitRetaining);
   IBT_BancoDados->Params().clear();
   IBT_BancoDados->Params().push_back(L"read_committed");
   IBT_BancoDados->Params().push_back(L"rec_version");
   IBT_BancoDados->Params().push_back(L"nowait");
   IBD_BancoDados->SetDefaultTransaction(IBT_BancoDados.get());
 
-  qryPesquisa = std::make_unique<database::Query>();
+  qryPesquisa = std::make_unique<Query>();
   qryPesquisa->SetDatabase(*IBD_BancoDados);
 
+  OpenOutcome outcome{.databaseName = databaseName};
   try {
     IBD_BancoDados->Open();
-    DeriveUpdatePaths(locainiServidor);
+    outcome.updatePaths = update::DeriveUpdatePaths(locainiServidor);
+    outcome.opened = true;
   } catch (const std::exception&) {
     // Dropped on purpose: the supervision cycle retries the connection; without it the
     // update paths stay empty for this run.
+    outcome.updatePaths = {};
   }
-  labels_.SetLabelText(platform::MainLabel::BaseDados, databaseName);
+  return outcome;
 }
 
 void DatabaseLink::ReleaseDatabase() {
   // A failing close leaves here with the three objects still in place.
   if (IBD_BancoDados && IBD_BancoDados->Connected()) IBD_BancoDados->Close();
   // Each field is emptied before its object goes.
-  std::unique_ptr<database::Transaction> transaction = std::move(IBT_BancoDados);
+  std::unique_ptr<Transaction> transaction = std::move(IBT_BancoDados);
   transaction.reset();
-  std::unique_ptr<database::Connection> connection = std::move(IBD_BancoDados);
+  std::unique_ptr<Connection> connection = std::move(IBD_BancoDados);
   connection.reset();
-  std::unique_ptr<database::Query> query = std::move(qryPesquisa);
+  std::unique_ptr<Query> query = std::move(qryPesquisa);
   query.reset();
 }
 
-void DatabaseLink::ShowConnectionStatus() {
-  const bool open = IBD_BancoDados && IBD_BancoDados->Connected();
-  labels_.SetLabelText(platform::MainLabel::ConectadoDesconectado,
-                       open ? L"CONECTADO" : L"DESCONECTADO");
-}
-
-void DatabaseLink::ProbeConnection() {
-  if (!qryPesquisa || !IBD_BancoDados) return;  // no objects: the client library was missing
+ProbeOutcome DatabaseLink::ProbeConnection() {
+  // No objects: the client library was missing.
+  if (!qryPesquisa || !IBD_BancoDados) return ProbeOutcome::NoObjects;
   std::wstring failure;
   try {
     qryPesquisa->Close();
     qryPesquisa->SetSql(kProbeStatement);
     qryPesquisa->Open();
-    return;
+    return ProbeOutcome::Answered;
   } catch (const std::exception& error) {
     failure = ErrorText(error);
   }
-  // Closed whatever the error; a failing close travels on before the label is looked at.
+  // Closed whatever the error; a failing close travels on before the failure is told.
   IBD_BancoDados->Close();
   for (const wchar_t* fragment : kLostServerFragments) {
-    if (failure.find(fragment) != std::wstring::npos) {
-      labels_.SetLabelText(platform::MainLabel::ConectadoDesconectado, L"TENTANDO CONECTAR");
-      return;
-    }
+    if (failure.find(fragment) != std::wstring::npos) return ProbeOutcome::ServerLost;
   }
-  // Any other failure leaves the label as it was; the connection is closed all the same.
+  return ProbeOutcome::OtherFailure;
 }
+
+}  // namespace database

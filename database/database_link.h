@@ -1,5 +1,6 @@
-// The main window's database link: where the database is (the two ini files), the one
-// connection with its transaction and probe query, and the connection state label.
+// The database link: where the database is (the two ini files), and the one connection with its
+// transaction and probe query. It reports outcomes; what the status window shows of them is the
+// main window's affair.
 #pragma once
 
 #include <memory>
@@ -8,42 +9,57 @@
 #include "database/connection.h"
 #include "database/query.h"
 #include "database/transaction.h"
-#include "platform/main_window.h"
+#include "shared_folder/reported.h"
+#include "update/update_paths.h"
+
+namespace database {
+
+// What OpenDatabase leaves: the database name as it was given to the connection, whether the
+// open succeeded, and the update paths derived after it (empty when it failed).
+struct OpenOutcome {
+  std::wstring databaseName;
+  bool opened = false;
+  update::UpdatePaths updatePaths;
+};
+
+// A probe that failed closed the connection: ServerLost for a server that cannot be reached or
+// read from, OtherFailure for any other error. NoObjects: there was nothing to probe.
+enum class ProbeOutcome { Answered, ServerLost, OtherFailure, NoObjects };
 
 class DatabaseLink {
  public:
-  explicit DatabaseLink(platform::StatusLabels& labels);
-  virtual ~DatabaseLink();
+  DatabaseLink();
+  ~DatabaseLink();
   DatabaseLink(const DatabaseLink&) = delete;
   DatabaseLink& operator=(const DatabaseLink&) = delete;
 
   // Reads the server ini's path from the ERP ini and the database's host, folder and file
-  // name from the server ini; returns the connection string. A missing server ini shows
-  // the error and requests termination, and the empty settings are used all the same.
-  std::wstring ReadConnectionSettings();
+  // name from the server ini; gives the connection string. A missing server ini shows the
+  // error and requests termination, and the empty settings are used all the same.
+  shared_folder::Reported<std::wstring> ReadConnectionSettings();
   // Creates the connection, its transaction and the probe query and tries to open the
   // connection; after a successful open derives the update paths. A failure to open (or to
-  // derive) is dropped; only a missing client library leaves here, before anything is
-  // stored. Shows the database in lblBaseDados.
-  void OpenDatabase(const std::wstring& connectionString);
+  // derive) is dropped; only a missing client library leaves here, before anything is stored.
+  OpenOutcome OpenDatabase(const std::wstring& connectionString);
   // Closes the connection if open, then frees the transaction, the connection and the
   // query. A failing close travels on and leaves the three objects in place. Without
   // objects (the client library was missing) there is nothing to do.
   void ReleaseDatabase();
-  // lblConectadoDesconectado: "CONECTADO" when the connection is open, else "DESCONECTADO".
-  void ShowConnectionStatus();
-  // Runs the probe statement. On its failure closes the connection and, for a lost server,
-  // shows "TENTANDO CONECTAR"; the failure goes no further. A failing close travels on.
-  void ProbeConnection();
+  // Runs the probe statement. On its failure closes the connection and tells which failure
+  // it was; the failure goes no further. A failing close travels on.
+  ProbeOutcome ProbeConnection();
+
+  // Whether the connection objects exist, and whether the connection is open.
+  bool Held() const { return IBD_BancoDados != nullptr; }
+  bool Connected() const { return IBD_BancoDados && IBD_BancoDados->Connected(); }
 
   std::wstring locainiServidor;
   std::wstring sServidor;
   std::wstring sPath;
   std::wstring sBanco;
-  std::unique_ptr<database::Connection> IBD_BancoDados;
-  std::unique_ptr<database::Transaction> IBT_BancoDados;
-  std::unique_ptr<database::Query> qryPesquisa;
-
- protected:
-  platform::StatusLabels& labels_;
+  std::unique_ptr<Connection> IBD_BancoDados;
+  std::unique_ptr<Transaction> IBT_BancoDados;
+  std::unique_ptr<Query> qryPesquisa;
 };
+
+}  // namespace database

@@ -3,6 +3,8 @@
 #include "notice/notice_form.h"
 #include "platform/event_loop.h"
 
+namespace notice {
+
 void ShowNotice(const std::wstring& text, bool confirm, bool autoClose) {
   // Held until the call returns: a close that reaches the window in the message pass below
   // (the system's, or a handler's that lets messages through) may drop the list's hold, and
@@ -21,3 +23,5 @@ void ShowNotice(const std::wstring& text, bool confirm, bool autoClose) {
     view.Close();  // nothing more when it was closed in the pass
   }
 }
+
+}  // namespace notice

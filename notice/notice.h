@@ -3,6 +3,8 @@
 
 #include <string>
 
+namespace notice {
+
 // The caption of the system's notices: the notice window and every message box that reports a
 // failure of the installation's files, folders or update.
 inline const std::wstring kNoticeCaption = L"Aviso do Sistema";
@@ -12,3 +14,5 @@ inline const std::wstring kNoticeCaption = L"Aviso do Sistema";
 // autoClose the call waits five seconds, closes the window and returns; without, it returns
 // at once and the window stays.
 void ShowNotice(const std::wstring& text, bool confirm, bool autoClose);
+
+}  // namespace notice

@@ -7,6 +7,8 @@
 #include "notice/notice_layout.h"
 #include "platform/event_loop.h"
 
+namespace notice {
+
 TfrmMensagemConfirmarGenerica* frmMensagemConfirmarGenerica = nullptr;
 
 namespace {
@@ -36,7 +38,7 @@ TfrmMensagemConfirmarGenerica::TfrmMensagemConfirmarGenerica()
             // A window closes once: a later request (the system's, or the wait's end in
             // ShowNotice) finds it closed and must not clear the variable again.
             if (closed_) return;
-            RunHandler([this] {
+            app::RunHandler([this] {
               platform::CloseAction action = platform::CloseAction::Hide;
               FormClose(action);
               if (action == platform::CloseAction::Free) {
@@ -47,8 +49,8 @@ TfrmMensagemConfirmarGenerica::TfrmMensagemConfirmarGenerica()
               }
             });
           },
-      .okClick = [this] { RunHandler([this] { btnOkClick(); }); },
-      .concordoClick = [this] { RunHandler([this] { ckbConcordoClick(); }); },
+      .okClick = [this] { app::RunHandler([this] { btnOkClick(); }); },
+      .concordoClick = [this] { app::RunHandler([this] { ckbConcordoClick(); }); },
   });
 }
 
@@ -77,3 +79,5 @@ std::shared_ptr<TfrmMensagemConfirmarGenerica> CreateNoticeForm() {
 std::size_t NoticeFormCount() {
   return OpenNotices().size();
 }
+
+}  // namespace notice

@@ -6,6 +6,8 @@
 
 #include "platform/notice_window.h"
 
+namespace notice {
+
 class TfrmMensagemConfirmarGenerica {
  public:
   // Creates the window hidden, from its layout; the OK button starts disabled.
@@ -36,3 +38,5 @@ extern TfrmMensagemConfirmarGenerica* frmMensagemConfirmarGenerica;
 std::shared_ptr<TfrmMensagemConfirmarGenerica> CreateNoticeForm();
 // How many notice windows the list holds (a closed one leaves it at the loop's next turn).
 std::size_t NoticeFormCount();
+
+}  // namespace notice

@@ -5,6 +5,8 @@
 #include "platform/notice_window.h"
 #include "resources/resource_ids.h"
 
+namespace notice {
+
 namespace {
 
 using platform::ControlKind;
@@ -28,3 +30,5 @@ constexpr platform::WindowLayout kLayout{
 const platform::WindowLayout& NoticeWindowLayout() {
   return kLayout;
 }
+
+}  // namespace notice

@@ -4,4 +4,8 @@
 
 #include "platform/window_layout.h"
 
+namespace notice {
+
 const platform::WindowLayout& NoticeWindowLayout();
+
+}  // namespace notice

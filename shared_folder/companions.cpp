@@ -9,6 +9,8 @@
 #include "shared_folder/data_folder.h"
 #include "shared_folder/process_checks.h"
 
+namespace shared_folder {
+
 namespace {
 
 std::wstring ProgramPath(const wchar_t* fileName) {
@@ -38,3 +40,5 @@ void StartService() {
   if (ProcessRunning(kServiceFile)) return;
   Launch(program, platform::kShowNormal);
 }
+
+}  // namespace shared_folder

@@ -2,6 +2,8 @@
 // whether the program runs shows later in its lock file. A missing program is skipped.
 #pragma once
 
+namespace shared_folder {
+
 inline constexpr const wchar_t* kPublicationMonitorFile = L"vandrelMonitorPublicacao.exe";
 inline constexpr const wchar_t* kEmailMonitorFile = L"vandrelMonitorEmail.exe";
 inline constexpr const wchar_t* kServiceFile = L"vandrelService.exe";
@@ -12,3 +14,5 @@ void StartPublicationMonitor();
 void StartEmailMonitor();
 // Starts vandrelService.exe in its normal window state, unless a process of that name runs.
 void StartService();
+
+}  // namespace shared_folder

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <utility>
 
@@ -11,6 +12,8 @@
 #include "platform/files.h"
 #include "platform/text.h"
 #include "shared_folder/data_folder.h"
+
+namespace shared_folder {
 
 namespace {
 
@@ -38,7 +41,7 @@ platform::File OpenStateFile(const std::wstring& path, platform::File::Open mode
 }
 
 void ReportAccessFailure() {
-  platform::ShowMessageBox(kAccessFailed, kNoticeCaption, platform::kMbOk | platform::kMbIconError);
+  platform::ShowMessageBox(kAccessFailed, notice::kNoticeCaption, platform::kMbOk | platform::kMbIconError);
 }
 
 // The bytes before the first line break, read in small chunks so that a huge or binary file
@@ -64,14 +67,15 @@ std::optional<std::string> ReadFirstLine(platform::File& file) {
   return line;
 }
 
-// What the read operations share: nullopt after a failure that was shown.
+std::wstring StateFilePath() {
+  return ResolveDataFolder().value + kConnectionStateFileName;
+}
+
+// What the read operations share: the first line, or nullopt after a failure that was shown.
 std::optional<std::wstring> ReadState() {
-  if (!platform::DirectoryExists(ResolveDataFolder())) return std::wstring();
-  if (!platform::FileExists(ResolveDataFolder() + kConnectionStateFileName)) {
-    return std::wstring();
-  }
-  platform::File file = OpenStateFile(ResolveDataFolder() + kConnectionStateFileName,
-                                      platform::File::Open::ReadExisting);
+  if (!platform::DirectoryExists(ResolveDataFolder().value)) return std::wstring();
+  if (!platform::FileExists(StateFilePath())) return std::wstring();
+  platform::File file = OpenStateFile(StateFilePath(), platform::File::Open::ReadExisting);
   std::optional<std::string> line;
   if (file.IsOpen()) line = ReadFirstLine(file);
   if (!line) {
@@ -84,29 +88,63 @@ std::optional<std::wstring> ReadState() {
 
 }  // namespace
 
-void WriteConnectionState(const std::wstring& word) {
+std::wstring_view ConnectionStateWord(ConnectionState state) {
+  switch (state) {
+    case ConnectionState::Connect:
+      return L"CONECTAR";
+    case ConnectionState::Disconnect:
+      return L"DESCONECTAR";
+    case ConnectionState::Update:
+      return L"ATUALIZAR";
+    case ConnectionState::Other:
+      break;
+  }
+  return {};
+}
+
+ConnectionState ParseConnectionState(std::wstring_view firstLine) {
+  for (const ConnectionState state :
+       {ConnectionState::Connect, ConnectionState::Disconnect, ConnectionState::Update}) {
+    if (firstLine == ConnectionStateWord(state)) return state;
+  }
+  return ConnectionState::Other;
+}
+
+Reported<void> WriteConnectionState(ConnectionState state) {
+  const std::wstring word(ConnectionStateWord(state));
+  if (word.empty()) throw std::invalid_argument("connection state without a word");
   bool written = false;
-  if (platform::DirectoryExists(ResolveDataFolder())) {
-    platform::File file = OpenStateFile(ResolveDataFolder() + kConnectionStateFileName,
-                                        platform::File::Open::CreateAlways);
+  if (platform::DirectoryExists(ResolveDataFolder().value)) {
+    platform::File file = OpenStateFile(StateFilePath(), platform::File::Open::CreateAlways);
     written = file.IsOpen() && file.Write(platform::ToAnsi(word) + "\r\n") && file.Close();
   }
   if (!written) ReportAccessFailure();
+  return {.failureShown = !written};
 }
 
-void WriteDisconnectState() {
-  WriteConnectionState(L"DESCONECTAR");
+Reported<void> WriteDisconnectState() {
+  return WriteConnectionState(ConnectionState::Disconnect);
 }
 
-std::wstring ReadConnectionState() {
-  return ReadState().value_or(std::wstring());
+Reported<std::wstring> ReadConnectionStateLine() {
+  std::optional<std::wstring> line = ReadState();
+  return {.value = std::move(line).value_or(std::wstring()), .failureShown = !line};
 }
 
-bool ConnectionAllowed() {
-  const std::optional<std::wstring> state = ReadState();
-  return !state || *state != L"DESCONECTAR";
+Reported<ConnectionState> ReadConnectionState() {
+  const Reported<std::wstring> line = ReadConnectionStateLine();
+  return {.value = ParseConnectionState(line.value), .failureShown = line.failureShown};
+}
+
+Reported<bool> ConnectionAllowed() {
+  // After a failed read the line is empty: the state is unknown, and the connection is kept.
+  const Reported<ConnectionState> state = ReadConnectionState();
+  return {.value = state.value != ConnectionState::Disconnect,
+          .failureShown = state.failureShown};
 }
 
 void SetSharingRetryPauseForTesting(std::function<void(unsigned milliseconds)> pause) {
   RetryPause() = std::move(pause);
 }
+
+}  // namespace shared_folder

@@ -7,6 +7,8 @@
 #include "platform/ini.h"
 #include "platform/paths.h"
 
+namespace shared_folder {
+
 namespace {
 
 // The text up to and including its last separator; empty when it has none.
@@ -21,7 +23,7 @@ bool IsRoot(const std::wstring& folder) {
 }
 
 void ReportAndRequestTermination(const std::wstring& text) {
-  platform::ShowMessageBox(text, kNoticeCaption, platform::kMbOk | platform::kMbIconError);
+  platform::ShowMessageBox(text, notice::kNoticeCaption, platform::kMbOk | platform::kMbIconError);
   platform::RequestTermination();
 }
 
@@ -39,21 +41,23 @@ std::wstring ErpIniPath() {
   return folder + (erp4 ? L"vandrelempresa4.ini" : L"vandrelempresa.ini");
 }
 
-std::wstring ResolveDataFolder() {
+Reported<std::wstring> ResolveDataFolder() {
   const std::wstring erpIni = ErpIniPath();
   if (platform::FileExists(erpIni)) {
     const std::wstring serverIni = platform::ReadIniString(erpIni, L"IniServidor", L"nomearquivo");
-    if (!platform::FileExists(serverIni)) {
+    const bool missing = !platform::FileExists(serverIni);
+    if (missing) {
       ReportAndRequestTermination(
           L"Não foi encontrado o arquivo de inicialização dentro da pasta vandrel Empresa");
     }
-    return UpToLastSeparator(serverIni);
+    return {.value = UpToLastSeparator(serverIni), .failureShown = missing};
   }
   const std::wstring exeFolder = ExeFolder();
   const std::wstring parent = IsRoot(exeFolder) ? exeFolder : UpToLastSeparator(exeFolder);
   const std::wstring dataFolder = parent + L"Dados" + platform::kSeparator;
-  if (!platform::DirectoryExists(dataFolder)) {
-    ReportAndRequestTermination(L"Não foi encontrado a pasta Dados no servidor");
-  }
-  return dataFolder;
+  const bool missing = !platform::DirectoryExists(dataFolder);
+  if (missing) ReportAndRequestTermination(L"Não foi encontrado a pasta Dados no servidor");
+  return {.value = dataFolder, .failureShown = missing};
 }
+
+}  // namespace shared_folder

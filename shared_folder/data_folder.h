@@ -4,6 +4,10 @@
 
 #include <string>
 
+#include "shared_folder/reported.h"
+
+namespace shared_folder {
+
 // The folder of the running executable, without a trailing separator; a root keeps its
 // separator (C:\ on Windows, / on POSIX).
 std::wstring ExeFolder();
@@ -16,4 +20,6 @@ std::wstring ErpIniPath();
 // ini that the ERP ini names, or, without an ERP ini, "Dados" beside the exe folder. When the
 // server ini or that folder is missing it shows the error and requests termination, and
 // returns the path all the same.
-std::wstring ResolveDataFolder();
+Reported<std::wstring> ResolveDataFolder();
+
+}  // namespace shared_folder

@@ -7,6 +7,8 @@
 #include "platform/paths.h"
 #include "platform/text.h"
 
+namespace shared_folder {
+
 namespace {
 
 const std::wstring kDatabaseFile = L"ZELTRAN.FDB";
@@ -67,15 +69,15 @@ void DeleteLockFile(const std::wstring& executable, const std::wstring& folder) 
   }
 }
 
-void ClearStaleLockFiles(const std::wstring& folder) {
-  ClearStaleLockFiles(folder, platform::RenameFile);
+Reported<void> ClearStaleLockFiles(const std::wstring& folder) {
+  return ClearStaleLockFiles(folder, platform::RenameFile);
 }
 
-void ClearStaleLockFiles(const std::wstring& folder, const RenameOperation& rename) {
+Reported<void> ClearStaleLockFiles(const std::wstring& folder, const RenameOperation& rename) {
   const std::wstring database = folder + kDatabaseFile;
   const std::wstring moved = folder + kMovedDatabaseFile;
   // The two renames test that no process has the database open.
-  if (!rename(database, moved)) return;
+  if (!rename(database, moved)) return {};
   bool back = rename(moved, database);
   for (int attempt = 1; !back && attempt < kRenameBackAttempts; ++attempt) {
     platform::SleepMilliseconds(kRenameBackPauseMilliseconds);
@@ -84,14 +86,17 @@ void ClearStaleLockFiles(const std::wstring& folder, const RenameOperation& rena
   if (!back) {
     // Still under its temporary name the database is out of everybody's reach: say so. In
     // any case keep every lock file, since nothing is known about who runs.
-    if (!platform::FileExists(moved)) return;
+    if (!platform::FileExists(moved)) return {};
     platform::ShowMessageBox(L"O banco de dados " + moved + L" não pôde voltar ao nome " +
                                  database +
                                  L".\rRenomeie o arquivo de volta antes de usar o sistema.",
-                             kNoticeCaption, platform::kMbOk | platform::kMbIconError);
-    return;
+                             notice::kNoticeCaption, platform::kMbOk | platform::kMbIconError);
+    return {.failureShown = true};
   }
   for (const std::wstring& entry : platform::FindEntries(folder, L"*.lock")) {
     platform::RemoveFile(folder + entry);  // a lock file that cannot go stays; the sweep goes on
   }
+  return {};
 }
+
+}  // namespace shared_folder

@@ -6,6 +6,10 @@
 #include <stdexcept>
 #include <string>
 
+#include "shared_folder/reported.h"
+
+namespace shared_folder {
+
 // The text after the last separator of the path or name, without blanks and control
 // characters around it, cut before its last ".", + ".lock". Without a "." the Windows build
 // keeps nothing (".lock") and the headless build keeps the whole name, so that its
@@ -41,9 +45,11 @@ void DeleteLockFile(const std::wstring& executable, const std::wstring& folder);
 // Deletes every *.lock in the folder, but only when the database file ZELTRAN.FDB in it is
 // not in use (it can be renamed away and back). When it cannot be renamed back, it shows an
 // error naming both files and deletes nothing.
-void ClearStaleLockFiles(const std::wstring& folder);
+Reported<void> ClearStaleLockFiles(const std::wstring& folder);
 
 // The same sweep with another rename operation in place of platform::RenameFile, so that
 // tests can make a rename fail on purpose.
 using RenameOperation = std::function<bool(const std::wstring& from, const std::wstring& to)>;
-void ClearStaleLockFiles(const std::wstring& folder, const RenameOperation& rename);
+Reported<void> ClearStaleLockFiles(const std::wstring& folder, const RenameOperation& rename);
+
+}  // namespace shared_folder

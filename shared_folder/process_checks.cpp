@@ -7,6 +7,8 @@
 #include "platform/paths.h"
 #include "platform/processes.h"
 
+namespace shared_folder {
+
 namespace {
 
 wchar_t FoldAscii(wchar_t c) {
@@ -45,3 +47,5 @@ bool MultipleProcessesRunning(const std::wstring& exeFileName) {
       });
   return count > 1;
 }
+
+}  // namespace shared_folder

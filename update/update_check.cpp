@@ -14,21 +14,23 @@
 #include "update/housekeeping.h"
 #include "update/update_paths.h"
 
+namespace update {
+
 namespace {
 
 const std::wstring kUpdaterName = L"vandrelAtualizador.exe";
 const std::wstring kDeveloperMarker = L"DebugarOrvan.tmp";
 
-std::wstring UpdaterPath() {
-  return sUpdateFolder + platform::kSeparator + kUpdaterName;
+std::wstring UpdaterPath(const UpdatePaths& paths) {
+  return paths.sUpdateFolder + platform::kSeparator + kUpdaterName;
 }
 
 // A file the update needs is missing from the update folder: the warning, and the program ends.
-void ReportMissingAndEnd(const std::wstring& fileName) {
+void ReportMissingAndEnd(const UpdatePaths& paths, const std::wstring& fileName) {
   platform::ShowMessageBox(L"Falha na atualização do aplicativo. Não foi encontrado o arquivo " +
-                               fileName + L" na pasta " + sUpdateFolder + L".\r" +
+                               fileName + L" na pasta " + paths.sUpdateFolder + L".\r" +
                                L"O Sistema será finalizado.",
-                           kNoticeCaption, platform::kMbIconWarning);
+                           notice::kNoticeCaption, platform::kMbIconWarning);
   platform::RequestTermination();
 }
 
@@ -47,23 +49,28 @@ FileDateError::FileDateError(const std::wstring& path)
     : std::runtime_error(platform::ToUtf8(L"Não foi possível ler a data do arquivo " + path)),
       path_(path) {}
 
-std::wstring UpdaterParameters() {
-  return L"@F1 @M" + sUpdateFolderArg + L" @E" + sExeFolderArg + L" @A" + sExeName;
+std::wstring UpdaterParameters(const UpdatePaths& paths) {
+  return L"@F1 @M" + paths.sUpdateFolderArg + L" @E" + paths.sExeFolderArg + L" @A" +
+         paths.sExeName;
 }
 
-void CheckForUpdate(database::Connection& database, int compareDates) {
-  CheckForUpdateWith({[&database] { CheckParameterTable(database); }, AnnounceAndLaunchUpdater},
-                     compareDates);
+void CheckForUpdate(database::Connection& database, const UpdatePaths& paths, int compareDates) {
+  CheckForUpdateWith({[&database] { CheckParameterTable(database); },
+                      [&paths] { AnnounceAndLaunchUpdater(paths); }},
+                     paths, compareDates);
 }
 
-void CheckForUpdateWith(const UpdateCheckSteps& steps, int compareDates) {
-  const std::wstring exeFolder = ExeFolder();
+void CheckForUpdateWith(const UpdateCheckSteps& steps, const UpdatePaths& paths,
+                        int compareDates) {
+  const std::wstring& sExeName = paths.sExeName;
+  const std::wstring& sUpdateFolder = paths.sUpdateFolder;
+  const std::wstring exeFolder = shared_folder::ExeFolder();
 
   // A developer's copy is never replaced; only a warning says why.
   if (platform::FileExists(exeFolder + platform::kSeparator + kDeveloperMarker)) {
     platform::ShowMessageBox(L"O aplicativo " + sExeName + L" não será atualizado. A pasta " +
                                  exeFolder + L" está com o arquivo " + kDeveloperMarker,
-                             kNoticeCaption, platform::kMbIconWarning);
+                             notice::kNoticeCaption, platform::kMbIconWarning);
     return;
   }
 
@@ -71,13 +78,13 @@ void CheckForUpdateWith(const UpdateCheckSteps& steps, int compareDates) {
   if (!platform::DirectoryExists(sUpdateFolder))
     static_cast<void>(platform::CreateFolder(sUpdateFolder));
 
-  ProcessExecMarkers();  // a shortcut that cannot be made throws, to the caller
+  ProcessExecMarkers(paths);  // a shortcut that cannot be made throws, to the caller
 
-  if (!platform::FileExists(UpdaterPath())) {
+  if (!platform::FileExists(UpdaterPath(paths))) {
     platform::ShowMessageBox(
         L"Não foi encontrado o vandrel Atualizador no Servidor. Entre em contato com o suporte "
         L"técnico da vandrel.",
-        kNoticeCaption, platform::kMbOk);
+        notice::kNoticeCaption, platform::kMbOk);
     platform::RequestTermination();  // takes effect later; the check goes on
   }
 
@@ -87,7 +94,7 @@ void CheckForUpdateWith(const UpdateCheckSteps& steps, int compareDates) {
 
   const std::wstring published = sUpdateFolder + platform::kSeparator + sExeName;
   if (!platform::FileExists(published)) {
-    ReportMissingAndEnd(sExeName);
+    ReportMissingAndEnd(paths, sExeName);
     return;
   }
 
@@ -95,24 +102,26 @@ void CheckForUpdateWith(const UpdateCheckSteps& steps, int compareDates) {
   const platform::LocalDateTime own = DateOf(platform::ExecutablePath());
   if (own == DateOf(published)) return;
 
-  if (!platform::FileExists(UpdaterPath())) {
-    ReportMissingAndEnd(kUpdaterName);
+  if (!platform::FileExists(UpdaterPath(paths))) {
+    ReportMissingAndEnd(paths, kUpdaterName);
     return;
   }
 
   steps.announceAndLaunch();
 }
 
-void AnnounceAndLaunchUpdater() {
-  const std::wstring name = sExeName.substr(0, sExeName.find(L'.'));
-  ShowNotice(L"AVISO: Existe uma nova versão do aplicativo " + name +
+void AnnounceAndLaunchUpdater(const UpdatePaths& paths) {
+  const std::wstring name = paths.sExeName.substr(0, paths.sExeName.find(L'.'));
+  notice::ShowNotice(L"AVISO: Existe uma nova versão do aplicativo " + name +
                  L". A atualização será feita automaticamente. Aguarde...",
              false, true);
-  LaunchUpdaterAndExit();
+  LaunchUpdaterAndExit(paths);
 }
 
-void LaunchUpdaterAndExit() {
+void LaunchUpdaterAndExit(const UpdatePaths& paths) {
   // Whether the updater started is not examined: this copy ends in either case.
-  platform::ShellOpen(UpdaterPath(), UpdaterParameters(), platform::kShowNormal);
+  platform::ShellOpen(UpdaterPath(paths), UpdaterParameters(paths), platform::kShowNormal);
   platform::ExitImmediately(0);
 }
+
+}  // namespace update

@@ -6,9 +6,13 @@
 #include <stdexcept>
 #include <string>
 
+#include "update/update_paths.h"
+
 namespace database {
 class Connection;
 }
+
+namespace update {
 
 // A file date that cannot be read or has no text form (the file is gone, unreadable, or dated
 // outside the years the date text holds): the check cannot tell whether an update is due, so
@@ -27,7 +31,7 @@ class FileDateError : public std::runtime_error {
 // desktop shortcut and of the file dates (FileDateError) travel to the caller. Ends the process
 // (exit code 0) when an update is due. Any compareDates other than 1 stops it after the parameter
 // table check.
-void CheckForUpdate(database::Connection& database, int compareDates);
+void CheckForUpdate(database::Connection& database, const UpdatePaths& paths, int compareDates);
 // The value that both callers pass: compare the dates.
 inline constexpr int kCompareDates = 1;
 
@@ -38,14 +42,17 @@ struct UpdateCheckSteps {
   std::function<void()> checkParameterTable;
   std::function<void()> announceAndLaunch;
 };
-void CheckForUpdateWith(const UpdateCheckSteps& steps, int compareDates);
+void CheckForUpdateWith(const UpdateCheckSteps& steps, const UpdatePaths& paths,
+                        int compareDates);
 
 // The hand-over: the notice for five seconds, then LaunchUpdaterAndExit.
-[[noreturn]] void AnnounceAndLaunchUpdater();
+[[noreturn]] void AnnounceAndLaunchUpdater(const UpdatePaths& paths);
 // Starts the updater from the update folder with "@F1 @M<update folder> @E<exe folder>
 // @A<exe name>" and ends the process at once with exit code 0: no shutdown, no icon removal,
 // no lock file touched. A launch that fails is not reported; the process ends all the same.
-[[noreturn]] void LaunchUpdaterAndExit();
+[[noreturn]] void LaunchUpdaterAndExit(const UpdatePaths& paths);
 
-// The updater's command line for the current update paths.
-std::wstring UpdaterParameters();
+// The updater's command line for the update paths.
+std::wstring UpdaterParameters(const UpdatePaths& paths);
+
+}  // namespace update

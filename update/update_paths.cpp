@@ -3,11 +3,7 @@
 #include "platform/paths.h"
 #include "shared_folder/data_folder.h"
 
-std::wstring sExeName;
-std::wstring sUpdateFolder;
-std::wstring sUpdateFolderArg;
-std::wstring sExeFolder;
-std::wstring sExeFolderArg;
+namespace update {
 
 namespace {
 
@@ -27,9 +23,10 @@ std::wstring FromSectionSignForm(const std::wstring& text) {
   return Replaced(text, L'\u00A7', L' ');
 }
 
-void DeriveUpdatePaths(const std::wstring& serverIniPath) {
+UpdatePaths DeriveUpdatePaths(const std::wstring& serverIniPath) {
   const std::wstring exePath = platform::ExecutablePath();
-  sExeName = platform::FileNameOf(exePath);
+  UpdatePaths paths;
+  paths.sExeName = platform::FileNameOf(exePath);
 
   // The separator before the server ini's folder: the last character is never looked at, so a
   // path ending in a separator counts from the one before it.
@@ -39,9 +36,12 @@ void DeriveUpdatePaths(const std::wstring& serverIniPath) {
     if (last != 0) previous = last;
     last = position;
   }
-  sUpdateFolder = serverIniPath.substr(0, previous) + L"Update";
+  paths.sUpdateFolder = serverIniPath.substr(0, previous) + L"Update";
 
-  sExeFolder = platform::FolderOf(exePath);
-  sUpdateFolderArg = SectionSignForm(sUpdateFolder);
-  sExeFolderArg = SectionSignForm(sExeFolder);
+  paths.sExeFolder = platform::FolderOf(exePath);
+  paths.sUpdateFolderArg = SectionSignForm(paths.sUpdateFolder);
+  paths.sExeFolderArg = SectionSignForm(paths.sExeFolder);
+  return paths;
 }
+
+}  // namespace update

@@ -1,18 +1,27 @@
-// The program-wide paths of the self-update, fixed once per process by the start-up
-// connection. Empty until DeriveUpdatePaths has run.
+// The paths of the self-update, fixed once per process by the start-up connection: the start-up
+// derives them after its first successful open and hands them to every update check. Empty
+// (all five) when that open failed.
 #pragma once
 
 #include <string>
 
-extern std::wstring sExeName;          // the running program's file name
-extern std::wstring sUpdateFolder;     // the Update folder beside the server ini's folder
-extern std::wstring sUpdateFolderArg;  // its §-form
-extern std::wstring sExeFolder;        // the running program's folder
-extern std::wstring sExeFolderArg;     // its §-form
+namespace update {
 
-// Sets the five values from the server ini's path.
-void DeriveUpdatePaths(const std::wstring& serverIniPath);
+struct UpdatePaths {
+  std::wstring sExeName;          // the running program's file name
+  std::wstring sUpdateFolder;     // the Update folder beside the server ini's folder
+  std::wstring sUpdateFolderArg;  // its §-form
+  std::wstring sExeFolder;        // the running program's folder
+  std::wstring sExeFolderArg;     // its §-form
+
+  bool operator==(const UpdatePaths&) const = default;
+};
+
+// The five values for the running program and the server ini's path.
+UpdatePaths DeriveUpdatePaths(const std::wstring& serverIniPath);
 
 // Every blank replaced by "§", so that a path travels as one word on a command line; and back.
 std::wstring SectionSignForm(const std::wstring& path);
 std::wstring FromSectionSignForm(const std::wstring& text);
+
+}  // namespace update

@@ -1,5 +1,5 @@
 // The database link against the private Firebird server and the embedded engine: opening in
-// both connection forms, the failures to open, the probe with its label, the implicit
+// both connection forms, the failures to open, the probe and its outcome, the implicit
 // transaction and the release.
 #include <gtest/gtest.h>
 
@@ -13,14 +13,14 @@
 
 namespace {
 
-using platform::MainLabel;
+using database::DatabaseLink;
+using database::ProbeOutcome;
 
 class DatabaseLinkTest : public ::testing::Test {
  protected:
   void SetUp() override {
     database_ = folder_.Path() / "ZELTRAN.FDB";
     fb_test::CreateDatabase(database_);
-    sUpdateFolder.clear();
   }
   void TearDown() override {
     if (link_.IBD_BancoDados) {
@@ -42,31 +42,25 @@ class DatabaseLinkTest : public ::testing::Test {
 
   test_support::TempFolder folder_;
   std::filesystem::path database_;
-  fb_test::RecordingLabels labels_;
-  DatabaseLink link_{labels_};
+  DatabaseLink link_;
 };
 
 TEST_F(DatabaseLinkTest, OpensThroughTheServerAndTheEmbeddedEngine) {
   for (const std::wstring& name :
        {fb_test::ServerConnectionString(database_), database_.wstring()}) {
     SCOPED_TRACE(platform::ToUtf8(name));
-    fb_test::RecordingLabels labels;
-    DatabaseLink link(labels);
+    DatabaseLink link;
     link.locainiServidor = L"/srv/ERP/Dados/servidor.ini";
-    sUpdateFolder.clear();
-    link.OpenDatabase(L"  " + name + L"\t");
+    const database::OpenOutcome opened = link.OpenDatabase(L"  " + name + L"\t");
 
-    ASSERT_TRUE(link.IBD_BancoDados->Connected());
+    ASSERT_TRUE(link.Connected());
+    EXPECT_TRUE(opened.opened);
     EXPECT_EQ(link.IBD_BancoDados->DatabaseName(), name);
-    EXPECT_EQ(labels.LabelText(MainLabel::BaseDados), name);
-    EXPECT_EQ(sUpdateFolder, L"/srv/ERP/Update");
-    EXPECT_FALSE(labels.WasSet(MainLabel::ConectadoDesconectado));
-    link.ShowConnectionStatus();
-    EXPECT_EQ(labels.LabelText(MainLabel::ConectadoDesconectado), L"CONECTADO");
+    EXPECT_EQ(opened.databaseName, name);
+    EXPECT_EQ(opened.updatePaths.sUpdateFolder, L"/srv/ERP/Update");
 
-    link.ProbeConnection();
+    EXPECT_EQ(link.ProbeConnection(), ProbeOutcome::Answered);
     EXPECT_TRUE(link.IBD_BancoDados->Connected());
-    EXPECT_EQ(labels.LabelText(MainLabel::ConectadoDesconectado), L"CONECTADO");
     link.ReleaseDatabase();
     EXPECT_FALSE(link.IBD_BancoDados || link.IBT_BancoDados || link.qryPesquisa);
   }
@@ -91,15 +85,13 @@ TEST_F(DatabaseLinkTest, FailuresToOpenAreDroppedAndTheDatabaseStillShown) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    fb_test::RecordingLabels labels;
-    DatabaseLink link(labels);
-    sUpdateFolder.clear();
+    DatabaseLink link;
     link.locainiServidor = L"/srv/ERP/Dados/servidor.ini";
-    link.OpenDatabase(c.name);
+    const database::OpenOutcome opened = link.OpenDatabase(c.name);
     EXPECT_FALSE(link.IBD_BancoDados->Connected());
-    EXPECT_EQ(labels.LabelText(MainLabel::BaseDados), c.name);
-    EXPECT_TRUE(labels.WasSet(MainLabel::BaseDados));
-    EXPECT_TRUE(sUpdateFolder.empty());
+    EXPECT_FALSE(opened.opened);
+    EXPECT_EQ(opened.databaseName, c.name);
+    EXPECT_EQ(opened.updatePaths, update::UpdatePaths{});
 
     // The connection's own error, as the supervision cycle's reconnect would see it.
     try {
@@ -129,17 +121,15 @@ TEST_F(DatabaseLinkTest, RefusedCredentialsFailTheOpen) {
   EXPECT_FALSE(link_.IBD_BancoDados->Connected());
 }
 
-TEST_F(DatabaseLinkTest, ProbeWithoutTheTableClosesAndLeavesTheLabel) {
+TEST_F(DatabaseLinkTest, ProbeWithoutTheTableClosesAndTellsAnotherFailure) {
   fb_test::DatabaseLayout withoutTable;
   withoutTable.parameterTable = false;
   fb_test::CreateDatabase(database_, withoutTable);
   link_.OpenDatabase(fb_test::ServerConnectionString(database_));
   ASSERT_TRUE(link_.IBD_BancoDados->Connected());
-  labels_.SetLabelText(MainLabel::ConectadoDesconectado, L"CONECTADO");
 
-  link_.ProbeConnection();
+  EXPECT_EQ(link_.ProbeConnection(), ProbeOutcome::OtherFailure);
   EXPECT_FALSE(link_.IBD_BancoDados->Connected());
-  EXPECT_EQ(labels_.LabelText(MainLabel::ConectadoDesconectado), L"CONECTADO");
 
   // A probe on the closed connection opens it first (and fails on the table again).
   link_.ProbeConnection();
@@ -155,9 +145,8 @@ TEST_F(DatabaseLinkTest, ServerLostThenBack) {
   struct Restart {
     ~Restart() { fb_test::StartServer(); }
   } restart;
-  link_.ProbeConnection();
+  EXPECT_EQ(link_.ProbeConnection(), ProbeOutcome::ServerLost);
   EXPECT_FALSE(link_.IBD_BancoDados->Connected());
-  EXPECT_EQ(labels_.LabelText(MainLabel::ConectadoDesconectado), L"TENTANDO CONECTAR");
 
   // While the server is away, opening fails with the network text.
   EXPECT_THROW(link_.IBD_BancoDados->Open(), database::DatabaseError);

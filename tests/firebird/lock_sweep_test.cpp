@@ -7,6 +7,8 @@
 #include "shared_folder/lock_files.h"
 #include "test_support.h"
 
+using namespace shared_folder;
+
 namespace {
 
 TEST(LockSweepWithServer, RenamesOnlyADatabaseThatNoServerHolds) {
@@ -16,8 +18,7 @@ TEST(LockSweepWithServer, RenamesOnlyADatabaseThatNoServerHolds) {
   const char* locks[] = {"vandrelVirazuzor.lock", "vandrelService.lock", "Outro.LOCK"};
   for (const char* lock : locks) test_support::WriteBytes(folder.Path() / lock, "x");
 
-  fb_test::RecordingLabels labels;
-  DatabaseLink link(labels);
+  database::DatabaseLink link;
   link.OpenDatabase(fb_test::ServerConnectionString(database));
   ASSERT_TRUE(link.IBD_BancoDados->Connected());
 

@@ -96,8 +96,7 @@ class ParameterTableTest : public ::testing::Test {
 
   test_support::TempFolder folder_;
   std::filesystem::path file_ = folder_.Path() / "ZELTRAN.FDB";
-  fb_test::RecordingLabels labels_;
-  DatabaseLink link_{labels_};
+  database::DatabaseLink link_;
   std::vector<std::wstring> sent_;
 };
 

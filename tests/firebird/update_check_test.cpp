@@ -16,6 +16,8 @@
 #include "update/update_check.h"
 #include "update/update_paths.h"
 
+using namespace update;
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -49,16 +51,13 @@ class UpdateCheckDatabaseTest : public ::testing::Test {
         // Dropped: only the test's own clean-up.
       }
     }
-    for (std::wstring* value :
-         {&sExeName, &sUpdateFolder, &sUpdateFolderArg, &sExeFolder, &sExeFolderArg})
-      value->clear();
   }
 
   void Open(const Layout& layout) {
     fb_test::CreateDatabase(file_, layout);
     link_.OpenDatabase(fb_test::ServerConnectionString(file_));
     ASSERT_TRUE(link_.IBD_BancoDados->Connected());
-    DeriveUpdatePaths(erp_ + sep + L"Dados" + sep + L"servidor.ini");
+    paths_ = DeriveUpdatePaths(erp_ + sep + L"Dados" + sep + L"servidor.ini");
   }
   void WithUpdater() { WriteBytes(updateFolder_ + sep + L"vandrelAtualizador.exe", "updater"); }
 
@@ -78,14 +77,14 @@ class UpdateCheckDatabaseTest : public ::testing::Test {
   fs::path file_ = folder_.Path() / "ZELTRAN.FDB";
   test_support::ExecutablePathOverride exe_{exePath_};
   test_support::MessageBoxRecorder boxes_;
-  fb_test::RecordingLabels labels_;
-  DatabaseLink link_{labels_};
+  database::DatabaseLink link_;
+  UpdatePaths paths_;
 };
 
 TEST_F(UpdateCheckDatabaseTest, UpToDateProgramCompletesTheParameterTable) {
   WithUpdater();
   Open(WithoutColumns());
-  CheckForUpdate(*link_.IBD_BancoDados, 1);
+  CheckForUpdate(*link_.IBD_BancoDados, paths_, 1);
   EXPECT_TRUE(boxes_.Boxes().empty());
   EXPECT_FALSE(platform::TerminationRequested());
   EXPECT_EQ(sErpVersion, L"Versao Inicial");
@@ -93,7 +92,7 @@ TEST_F(UpdateCheckDatabaseTest, UpToDateProgramCompletesTheParameterTable) {
 
 TEST_F(UpdateCheckDatabaseTest, MissingUpdaterStillChecksTheParameterTable) {
   Open(WithoutColumns());
-  CheckForUpdate(*link_.IBD_BancoDados, 1);
+  CheckForUpdate(*link_.IBD_BancoDados, paths_, 1);
   EXPECT_EQ(boxes_.Texts(), std::vector<std::wstring>{kUpdaterMissing});
   EXPECT_TRUE(platform::TerminationRequested());
   EXPECT_EQ(sErpVersion, L"Versao Inicial");
@@ -103,7 +102,7 @@ TEST_F(UpdateCheckDatabaseTest, DeveloperMarkerLeavesTheDatabaseAlone) {
   WithUpdater();
   WriteBytes(exeFolder_ + sep + L"DebugarOrvan.tmp", "");
   Open(WithoutColumns());
-  CheckForUpdate(*link_.IBD_BancoDados, 1);
+  CheckForUpdate(*link_.IBD_BancoDados, paths_, 1);
   ASSERT_EQ(boxes_.Boxes().size(), 1u);
   EXPECT_EQ(sErpVersion, L"antes");
   EXPECT_EQ(sLastScript, L"antes");
@@ -115,7 +114,7 @@ TEST_F(UpdateCheckDatabaseTest, ParameterTableErrorsReachTheCaller) {
   layout.parameterTable = false;
   Open(layout);
   fs::remove(fs::path(updateFolder_ + sep + L"vandrelEmpresa4.exe"));
-  EXPECT_THROW(CheckForUpdate(*link_.IBD_BancoDados, 1), database::DatabaseError);
+  EXPECT_THROW(CheckForUpdate(*link_.IBD_BancoDados, paths_, 1), database::DatabaseError);
   EXPECT_TRUE(boxes_.Boxes().empty());  // the published-copy check never ran
 }
 
@@ -123,7 +122,7 @@ TEST_F(UpdateCheckDatabaseTest, WithoutDateComparisonOnlyTheTableIsChecked) {
   WithUpdater();
   Open(WithoutColumns());
   fs::remove(fs::path(updateFolder_ + sep + L"vandrelEmpresa4.exe"));
-  CheckForUpdate(*link_.IBD_BancoDados, 0);
+  CheckForUpdate(*link_.IBD_BancoDados, paths_, 0);
   EXPECT_TRUE(boxes_.Boxes().empty());
   EXPECT_EQ(sErpVersion, L"Versao Inicial");
 }

@@ -7,6 +7,8 @@
 #include "platform/paths.h"
 #include "shared_folder/lock_files.h"
 
+using namespace shared_folder;
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::wstring name = LockFileName(fuzz::WideText(data, size));
   if (name.size() < 5 || name.substr(name.size() - 5) != L".lock") std::abort();

@@ -5,13 +5,16 @@
 #include "fuzz_support.h"
 #include "update/update_paths.h"
 
+using namespace update;
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   fuzz::Installation();  // the running program's path
   const std::wstring serverIni = fuzz::WideText(data, size);
-  DeriveUpdatePaths(serverIni);
-  const std::wstring prefix = sUpdateFolder.substr(0, sUpdateFolder.size() - 6);
-  if (sUpdateFolder.size() < 6 || serverIni.compare(0, prefix.size(), prefix) != 0) std::abort();
-  for (const std::wstring* arg : {&sUpdateFolderArg, &sExeFolderArg}) {
+  const UpdatePaths paths = DeriveUpdatePaths(serverIni);
+  const std::wstring& updateFolder = paths.sUpdateFolder;
+  const std::wstring prefix = updateFolder.substr(0, updateFolder.size() - 6);
+  if (updateFolder.size() < 6 || serverIni.compare(0, prefix.size(), prefix) != 0) std::abort();
+  for (const std::wstring* arg : {&paths.sUpdateFolderArg, &paths.sExeFolderArg}) {
     if (arg->find(L' ') != std::wstring::npos) std::abort();
   }
   if (serverIni.find(L'\u00A7') == std::wstring::npos &&

@@ -14,6 +14,8 @@
 #include "tests/posix/child_process.h"
 #include "tests/unit/test_support.h"
 
+using namespace shared_folder;
+
 namespace {
 
 namespace fs = std::filesystem;

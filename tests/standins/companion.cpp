@@ -17,6 +17,8 @@
 #include "shared_folder/lock_files.h"
 #include "tests/standins/companion_platform.h"
 
+using namespace shared_folder;
+
 int main() {
   // A stand-in has nobody to show a box to: a message means the layout is wrong, so it ends.
   bool messageShown = false;
@@ -25,7 +27,7 @@ int main() {
   InstallStopSignal();
 
   const std::wstring executable = platform::ExecutablePath();
-  const std::wstring dataFolder = ResolveDataFolder();
+  const std::wstring dataFolder = ResolveDataFolder().value;
   if (messageShown || dataFolder.empty()) return 2;
 
   std::wstring name = LockFileName(executable);

@@ -10,6 +10,8 @@
 #include "update/update_check.h"
 #include "update/update_paths.h"
 
+using namespace update;
+
 int main(int argc, char** argv) {
   if (argc != 2) return 2;
   std::ifstream control(argv[1], std::ios::binary);
@@ -20,8 +22,10 @@ int main(int argc, char** argv) {
   if (!control) return 2;
 
   platform::OverrideExecutablePathForTesting(platform::FromUtf8(exePath));
-  DeriveUpdatePaths(platform::FromUtf8(serverIni));
-  if (mode == "launch") LaunchUpdaterAndExit();
-  if (mode == "check") CheckForUpdateWith({[] {}, AnnounceAndLaunchUpdater}, 1);
+  const UpdatePaths paths = DeriveUpdatePaths(platform::FromUtf8(serverIni));
+  if (mode == "launch") LaunchUpdaterAndExit(paths);
+  if (mode == "check") {
+    CheckForUpdateWith({[] {}, [&paths] { AnnounceAndLaunchUpdater(paths); }}, paths, 1);
+  }
   return 3;
 }

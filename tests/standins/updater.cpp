@@ -14,6 +14,8 @@
 #include "shared_folder/data_folder.h"
 #include "tests/standins/updater_command_line.h"
 
+using namespace shared_folder;
+
 namespace fs = std::filesystem;
 
 int main(int argc, char** argv) {

@@ -11,12 +11,6 @@
 
 namespace {
 
-class NoLabels : public platform::StatusLabels {
- public:
-  void SetLabelText(platform::MainLabel, const std::wstring&) override {}
-  std::wstring LabelText(platform::MainLabel) const override { return L""; }
-};
-
 TEST(DatabaseSettings, ConnectionStringJoinsTheValuesAsRead) {
   const struct {
     std::wstring server, path, name, expected;
@@ -53,8 +47,7 @@ class ReadConnectionSettingsTest : public ::testing::Test {
   test_support::TempFolder folder_;
   test_support::ExecutablePathOverride exe_{folder_.Child(L"vandrelVirazuzor.exe")};
   test_support::MessageBoxRecorder boxes_;
-  NoLabels labels_;
-  DatabaseLink link_{labels_};
+  database::DatabaseLink link_;
 };
 
 TEST_F(ReadConnectionSettingsTest, FollowsTheChainOfIniFiles) {
@@ -65,7 +58,7 @@ TEST_F(ReadConnectionSettingsTest, FollowsTheChainOfIniFiles) {
       serverIni,
       L"[DATABASE]\r\nservidor = srv01\r\nPath=\"C:\\ERP\\Dados\\\"\r\nname=ZELTRAN.FDB\r\n");
 
-  EXPECT_EQ(link_.ReadConnectionSettings(), L"srv01:C:\\ERP\\Dados\\ZELTRAN.FDB");
+  EXPECT_EQ(link_.ReadConnectionSettings().value, L"srv01:C:\\ERP\\Dados\\ZELTRAN.FDB");
   EXPECT_EQ(link_.locainiServidor, serverIni);
   EXPECT_EQ(link_.sServidor, L"srv01");
   EXPECT_EQ(link_.sPath, L"C:\\ERP\\Dados\\");
@@ -82,7 +75,7 @@ TEST_F(ReadConnectionSettingsTest, MissingServerIniWarnsRequestsTheEndAndGoesOn)
   test_support::WriteTextFile(folder_.Child(L"vandrelempresa.ini"),
                               L"[IniServidor]\r\nnomearquivo=" + serverIni + L"\r\n");
 
-  EXPECT_EQ(link_.ReadConnectionSettings(), L"");
+  EXPECT_EQ(link_.ReadConnectionSettings().value, L"");
   EXPECT_EQ(link_.locainiServidor, L"");
   ASSERT_EQ(boxes_.Boxes().size(), 1u);
   EXPECT_EQ(boxes_.Boxes()[0].text, L"Não foi encontrado o arquivo de inicialização");

@@ -8,6 +8,8 @@
 #include "database/database_error.h"
 #include "test_support.h"
 
+using namespace app;
+
 namespace {
 
 struct BoxTextCase {

@@ -10,6 +10,7 @@
 
 #include "app/deferred_exit.h"
 #include "app/error_handler.h"
+#include "app/live_steps.h"
 #include "app/main_window_layout.h"
 #include "app/principal.h"
 #include "database/fbclient_library.h"
@@ -18,6 +19,9 @@
 #include "platform/paths.h"
 #include "shared_folder/lock_files.h"
 #include "test_support.h"
+
+using namespace app;
+using namespace shared_folder;
 
 namespace {
 
@@ -37,7 +41,7 @@ class ExitInsideHandler : public ::testing::Test {
  protected:
   ExitInsideHandler()
       : view_(platform::CreateMainWindow(MainWindowLayout(), L"vandrel Virazuzor")),
-        form_(*view_) {}
+        form_(*view_, steps_) {}
 
   void SetUp() override {
     if (!ClientLibraryPresent()) {
@@ -70,7 +74,7 @@ class ExitInsideHandler : public ::testing::Test {
           }
           for (int n = 0; n < times; ++n) {
             form_.Sair1Click();
-            objectsKeptInside_.push_back(form_.IBD_BancoDados != nullptr);
+            objectsKeptInside_.push_back(steps_.Link().IBD_BancoDados != nullptr);
           }
           if (thenThrow) throw std::runtime_error("erro depois do pedido de saída");
         });
@@ -85,8 +89,8 @@ class ExitInsideHandler : public ::testing::Test {
   void ExpectExitRanOnceAtTheNextTurn() {
     EXPECT_FALSE(platform::TerminationRequested());
     platform::ProcessPendingMessages();
-    EXPECT_FALSE(form_.IBD_BancoDados);
-    EXPECT_FALSE(form_.qryPesquisa);
+    EXPECT_FALSE(steps_.Link().IBD_BancoDados);
+    EXPECT_FALSE(steps_.Link().qryPesquisa);
     EXPECT_FALSE(OwnLockExists());
     EXPECT_TRUE(platform::TerminationRequested());
 
@@ -100,6 +104,7 @@ class ExitInsideHandler : public ::testing::Test {
 
   test_support::Installation installation_;
   std::unique_ptr<platform::MainWindow> view_;
+  LiveSteps steps_;
   TfrmPrincipal form_;
   std::vector<bool> objectsKeptInside_;
   std::vector<std::wstring> otherBoxes_;
@@ -111,7 +116,7 @@ TEST_F(ExitInsideHandler, DuringTheStartUpSequenceRunsAfterItAndOnce) {
 
   EXPECT_EQ(objectsKeptInside_, std::vector<bool>{true});
   // The sequence ran to its end with the objects in place: the lock file written, the timer on.
-  EXPECT_TRUE(form_.IBD_BancoDados);
+  EXPECT_TRUE(steps_.Link().IBD_BancoDados);
   EXPECT_TRUE(OwnLockExists());
   EXPECT_TRUE(form_.Timer1.Enabled());
   ExpectExitRanOnceAtTheNextTurn();
@@ -119,8 +124,8 @@ TEST_F(ExitInsideHandler, DuringTheStartUpSequenceRunsAfterItAndOnce) {
 }
 
 TEST_F(ExitInsideHandler, DuringAnUpdateTickRunsAfterTheTickAndOnce) {
-  form_.OpenDatabase(form_.ReadConnectionSettings());
-  ASSERT_TRUE(form_.IBD_BancoDados);
+  steps_.OpenDatabase(steps_.ReadConnectionSettings().value);
+  ASSERT_TRUE(steps_.Link().IBD_BancoDados);
   ASSERT_EQ(WriteLockFile(installation_.ExePath(), installation_.DataFolder()), LockWrite::Written);
   test_support::WriteBytes(FsPath(installation_.DataFolder() + L"Virazuzor.txt"), "ATUALIZAR\r\n");
   view_->SetLabelText(MainLabel::ConectadoDesconectado, L"CONECTADO");
@@ -131,7 +136,7 @@ TEST_F(ExitInsideHandler, DuringAnUpdateTickRunsAfterTheTickAndOnce) {
 
   EXPECT_EQ(objectsKeptInside_, (std::vector<bool>{true, true}));
   // The tick went on to its reconnect step on the same connection, which the server refused.
-  EXPECT_TRUE(form_.IBD_BancoDados);
+  EXPECT_TRUE(steps_.Link().IBD_BancoDados);
   EXPECT_EQ(view_->LabelText(MainLabel::ConectadoDesconectado), L"TENTANDO CONECTAR");
   // The update branch removed the lock file itself; the exit's deletion finds none. Written
   // again here, it shows whether the exit ran.
@@ -145,7 +150,7 @@ TEST_F(ExitInsideHandler, LeftByAnErrorStillRunsAfterTheGeneralErrorHandler) {
 
   EXPECT_EQ(objectsKeptInside_, std::vector<bool>{true});
   EXPECT_EQ(otherBoxes_, std::vector<std::wstring>{L"erro depois do pedido de saída."});
-  EXPECT_TRUE(form_.IBD_BancoDados);
+  EXPECT_TRUE(steps_.Link().IBD_BancoDados);
   EXPECT_FALSE(form_.Timer1.Enabled());
   // Abandoned before the lock file; one written now shows that the exit deletes it.
   ASSERT_EQ(WriteLockFile(installation_.ExePath(), installation_.DataFolder()), LockWrite::Written);
@@ -160,7 +165,7 @@ TEST_F(ExitInsideHandler, AfterTheHandlerEndedTheProgramItselfIsNotCarriedOut) {
   form_.FormCreate();
 
   EXPECT_EQ(objectsKeptInside_, std::vector<bool>{true});
-  EXPECT_FALSE(form_.IBD_BancoDados);
+  EXPECT_FALSE(steps_.Link().IBD_BancoDados);
   EXPECT_TRUE(platform::TerminationRequested());
   platform::ProcessPendingMessages();
   EXPECT_TRUE(OwnLockExists());
@@ -203,7 +208,8 @@ TEST_P(StatusAfterStartUp, ShowsDesconectado) {
   test_support::MessageBoxRecorder boxes;
   auto view = platform::CreateMainWindow(MainWindowLayout(), L"vandrel Virazuzor");
   {
-    TfrmPrincipal form(*view);
+    LiveSteps steps;
+    TfrmPrincipal form(*view, steps);
     RunHandler([&] { form.FormCreate(); });
     EXPECT_EQ(view->LabelText(MainLabel::ConectadoDesconectado), L"DESCONECTADO");
     // Every path but the normal end went through the general error handler's box.

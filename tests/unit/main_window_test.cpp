@@ -4,6 +4,7 @@
 #include <regex>
 #include <sstream>
 
+#include "app/live_steps.h"
 #include "app/main_window_layout.h"
 #include "app/principal.h"
 #include "platform/clock.h"
@@ -11,6 +12,8 @@
 #include "platform/main_window.h"
 #include "platform/paths.h"
 #include "test_support.h"
+
+using namespace app;
 
 namespace {
 
@@ -104,8 +107,9 @@ class PrincipalTest : public ::testing::Test {
  protected:
   PrincipalTest()
       : view_(platform::CreateMainWindow(MainWindowLayout(), L"vandrel Virazuzor")),
-        form_(*view_) {}
+        form_(*view_, steps_) {}
   std::unique_ptr<platform::MainWindow> view_;
+  LiveSteps steps_;
   TfrmPrincipal form_;
 };
 

@@ -4,6 +4,8 @@
 #include "notice/notice_form.h"
 #include "platform/event_loop.h"
 
+using namespace notice;
+
 namespace {
 
 class NoticeTest : public ::testing::Test {

@@ -11,6 +11,8 @@
 #include "shared_folder/connection_state.h"
 #include "tests/unit/test_support.h"
 
+using namespace shared_folder;
+
 namespace {
 
 using platform::File;
@@ -121,9 +123,9 @@ TEST_P(ConnectionStateSharing, SecondWorkstationIsRefusedWhileTheFileIsHeld) {
       ASSERT_TRUE(holder.Write("DESCONECTAR\r\n"));
     }
     if (c.write) {
-      WriteConnectionState(L"CONECTAR");
+      WriteConnectionState(ConnectionState::Connect);
     } else {
-      EXPECT_EQ(ReadConnectionState(), c.refused ? L"" : L"DESCONECTAR");
+      EXPECT_EQ(ReadConnectionStateLine().value, c.refused ? L"" : L"DESCONECTAR");
     }
   }
   if (c.refused) {
@@ -189,9 +191,9 @@ TEST_P(MomentarySharing, RefusalIsTriedAgainForAQuarterOfASecond) {
   });
   std::wstring read;
   if (c.write) {
-    WriteConnectionState(L"CONECTAR");
+    WriteConnectionState(ConnectionState::Connect);
   } else {
-    read = ReadConnectionState();
+    read = ReadConnectionStateLine().value;
   }
   holder.reset();
 
@@ -230,7 +232,7 @@ TEST(MomentarySharingOnly, OtherFailuresAreNotRetried) {
       test_support::FsPath(installation.DataFolder() + L"Virazuzor.txt"));
   int pauses = 0;
   SetSharingRetryPauseForTesting([&](unsigned) { ++pauses; });
-  WriteConnectionState(L"CONECTAR");
+  WriteConnectionState(ConnectionState::Connect);
   SetSharingRetryPauseForTesting({});
   EXPECT_EQ(pauses, 0);
   EXPECT_EQ(boxes.Texts(),

@@ -16,6 +16,8 @@
 #include "shared_folder/process_checks.h"
 #include "tests/unit/test_support.h"
 
+using namespace shared_folder;
+
 namespace {
 
 using test_support::FsPath;

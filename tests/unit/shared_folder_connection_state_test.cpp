@@ -9,13 +9,15 @@
 #include "shared_folder/connection_state.h"
 #include "tests/unit/test_support.h"
 
+using namespace shared_folder;
+
 namespace {
 
 using test_support::FsPath;
 
 const std::wstring kAccessFailed = L"Não foi possível acessar a pasta Dados no Servidor.";
 
-class ConnectionState : public testing::Test {
+class ConnectionStateFile : public testing::Test {
  protected:
   void SetUp() override { platform::ClearTerminationRequestForTesting(); }
   void TearDown() override { platform::ClearTerminationRequestForTesting(); }
@@ -25,17 +27,17 @@ class ConnectionState : public testing::Test {
   test_support::MessageBoxRecorder boxes;
 };
 
-TEST_F(ConnectionState, WrittenWordIsOneAnsiLineAndReadsBack) {
-  WriteConnectionState(L"CONECTAR");
+TEST_F(ConnectionStateFile, WrittenWordIsOneAnsiLineAndReadsBack) {
+  WriteConnectionState(ConnectionState::Connect);
   EXPECT_EQ(test_support::ReadBytes(FsPath(StateFile())), "CONECTAR\r\n");
-  EXPECT_EQ(ReadConnectionState(), L"CONECTAR");
-  EXPECT_TRUE(ConnectionAllowed());
+  EXPECT_EQ(ReadConnectionStateLine().value, L"CONECTAR");
+  EXPECT_TRUE(ConnectionAllowed().value);
 
   WriteDisconnectState();
   EXPECT_EQ(test_support::ReadBytes(FsPath(StateFile())), "DESCONECTAR\r\n");
-  EXPECT_FALSE(ConnectionAllowed());
+  EXPECT_FALSE(ConnectionAllowed().value);
 
-  WriteConnectionState(L"ATUALIZAR");  // a shorter word replaces the whole file
+  WriteConnectionState(ConnectionState::Update);  // a shorter word replaces the whole file
   EXPECT_EQ(test_support::ReadBytes(FsPath(StateFile())), "ATUALIZAR\r\n");
   EXPECT_TRUE(boxes.Boxes().empty());
 }
@@ -51,17 +53,17 @@ std::ostream& operator<<(std::ostream& out, const ContentCase& c) {
   return out << c.name;
 }
 
-class StateContent : public ConnectionState, public testing::WithParamInterface<ContentCase> {};
+class StateContent : public ConnectionStateFile, public testing::WithParamInterface<ContentCase> {};
 
 TEST_P(StateContent, FirstLineIsTakenUnchanged) {
   test_support::WriteBytes(FsPath(StateFile()), GetParam().bytes);
-  EXPECT_EQ(ReadConnectionState(), GetParam().read);
-  EXPECT_EQ(ConnectionAllowed(), GetParam().allowed);
+  EXPECT_EQ(ReadConnectionStateLine().value, GetParam().read);
+  EXPECT_EQ(ConnectionAllowed().value, GetParam().allowed);
   EXPECT_TRUE(boxes.Boxes().empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    ConnectionState, StateContent,
+    ConnectionStateFile, StateContent,
     testing::Values(ContentCase{"empty", "", L"", true},
                     ContentCase{"two_lines", "DESCONECTAR\r\nCONECTAR\r\n", L"DESCONECTAR", false},
                     ContentCase{"lf_only", "DESCONECTAR\nCONECTAR\n", L"DESCONECTAR", false},
@@ -79,31 +81,31 @@ INSTANTIATE_TEST_SUITE_P(
                                 std::wstring(L"\0\u00ff\x01\u20acz", 5), true}),
     [](const testing::TestParamInfo<ContentCase>& info) { return std::string(info.param.name); });
 
-TEST_F(ConnectionState, MissingFileReadsEmptyWithoutMessage) {
-  EXPECT_EQ(ReadConnectionState(), L"");
-  EXPECT_TRUE(ConnectionAllowed());
+TEST_F(ConnectionStateFile, MissingFileReadsEmptyWithoutMessage) {
+  EXPECT_EQ(ReadConnectionStateLine().value, L"");
+  EXPECT_TRUE(ConnectionAllowed().value);
   EXPECT_TRUE(boxes.Boxes().empty());
 }
 
-TEST_F(ConnectionState, HugeFileWithoutLineBreakIsReadOnlyToTheCap) {
+TEST_F(ConnectionStateFile, HugeFileWithoutLineBreakIsReadOnlyToTheCap) {
   {
     test_support::WriteBytes(FsPath(StateFile()), "DESCONECTAR");
     std::filesystem::resize_file(FsPath(StateFile()), 100u * 1024 * 1024);  // sparse where it can
   }
-  const std::wstring state = ReadConnectionState();
+  const std::wstring state = ReadConnectionStateLine().value;
   ASSERT_EQ(state.size(), kMaxConnectionStateLength);
   EXPECT_EQ(state.substr(0, 11), L"DESCONECTAR");
   EXPECT_EQ(state.find_first_not_of(L'\0', 11), std::wstring::npos);
-  EXPECT_TRUE(ConnectionAllowed());
+  EXPECT_TRUE(ConnectionAllowed().value);
   EXPECT_TRUE(boxes.Boxes().empty());
 }
 
-TEST_F(ConnectionState, FileHeldByAWriterShowsTheMessageAndReadsEmpty) {
+TEST_F(ConnectionStateFile, FileHeldByAWriterShowsTheMessageAndReadsEmpty) {
   test_support::WriteBytes(FsPath(StateFile()), "DESCONECTAR\r\n");
   platform::File writer(StateFile(), platform::File::Open::CreateAlways);
   ASSERT_TRUE(writer.IsOpen());
-  EXPECT_EQ(ReadConnectionState(), L"");
-  EXPECT_TRUE(ConnectionAllowed());
+  EXPECT_EQ(ReadConnectionStateLine().value, L"");
+  EXPECT_TRUE(ConnectionAllowed().value);
   ASSERT_EQ(boxes.Boxes().size(), 2u);
   for (const auto& box : boxes.Boxes()) {
     EXPECT_EQ(box.text, kAccessFailed);
@@ -112,34 +114,34 @@ TEST_F(ConnectionState, FileHeldByAWriterShowsTheMessageAndReadsEmpty) {
   }
 }
 
-TEST_F(ConnectionState, WriteRefusedByAReaderShowsTheMessageAndKeepsTheFile) {
+TEST_F(ConnectionStateFile, WriteRefusedByAReaderShowsTheMessageAndKeepsTheFile) {
   test_support::WriteBytes(FsPath(StateFile()), "DESCONECTAR\r\n");
   {
     platform::File reader(StateFile(), platform::File::Open::ReadExisting);
     ASSERT_TRUE(reader.IsOpen());
-    WriteConnectionState(L"CONECTAR");
+    WriteConnectionState(ConnectionState::Connect);
   }
   EXPECT_EQ(boxes.Texts(), std::vector<std::wstring>{kAccessFailed});
   EXPECT_EQ(test_support::ReadBytes(FsPath(StateFile())), "DESCONECTAR\r\n");
 }
 
-TEST_F(ConnectionState, MissingDataFolderGivesTheResolutionMessageThenTheWriteMessage) {
+TEST_F(ConnectionStateFile, MissingDataFolderGivesTheResolutionMessageThenTheWriteMessage) {
   std::filesystem::remove_all(FsPath(installation.DataFolder()));
   const std::wstring serverIniMissing =
       L"Não foi encontrado o arquivo de inicialização dentro da pasta vandrel Empresa";
 
-  WriteConnectionState(L"CONECTAR");
+  WriteConnectionState(ConnectionState::Connect);
   EXPECT_EQ(boxes.Texts(), (std::vector<std::wstring>{serverIniMissing, kAccessFailed}));
   boxes.Clear();
 
-  EXPECT_EQ(ReadConnectionState(), L"");
+  EXPECT_EQ(ReadConnectionStateLine().value, L"");
   EXPECT_EQ(boxes.Texts(), std::vector<std::wstring>{serverIniMissing});
   EXPECT_TRUE(platform::TerminationRequested());
 }
 
-TEST_F(ConnectionState, EmptyServerIniNameMakesWritesFail) {
+TEST_F(ConnectionStateFile, EmptyServerIniNameMakesWritesFail) {
   installation.WriteErpIni(L"vandrelempresa", L"");
-  WriteConnectionState(L"CONECTAR");
+  WriteConnectionState(ConnectionState::Connect);
   ASSERT_EQ(boxes.Texts().size(), 2u);
   EXPECT_EQ(boxes.Texts()[1], kAccessFailed);
 }

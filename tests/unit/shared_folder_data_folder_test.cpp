@@ -7,6 +7,8 @@
 #include "shared_folder/data_folder.h"
 #include "tests/unit/test_support.h"
 
+using namespace shared_folder;
+
 namespace {
 
 using test_support::FsPath;
@@ -48,7 +50,7 @@ class ResolveDataFolderTest : public testing::Test {
 
 TEST_F(ResolveDataFolderTest, TakesTheFolderOfTheServerIniNamedByTheErpIni) {
   test_support::Installation installation;
-  EXPECT_EQ(ResolveDataFolder(), installation.DataFolder());
+  EXPECT_EQ(ResolveDataFolder().value, installation.DataFolder());
   EXPECT_TRUE(boxes.Boxes().empty());
   EXPECT_FALSE(platform::TerminationRequested());
 }
@@ -61,14 +63,14 @@ TEST_F(ResolveDataFolderTest, ErpFourIniWinsWhenItsExecutableIsPresent) {
   test_support::WriteBytes(FsPath(installation.ExeFolder() + S + L"vandrelempresa4.exe"), "");
   installation.WriteErpIni(L"vandrelempresa4", other + L"Servidor.ini");
   EXPECT_EQ(ErpIniPath(), installation.ExeFolder() + S + L"vandrelempresa4.ini");
-  EXPECT_EQ(ResolveDataFolder(), other);
+  EXPECT_EQ(ResolveDataFolder().value, other);
 }
 
 TEST_F(ResolveDataFolderTest, MissingServerIniShowsTheErrorAndStillGivesItsFolder) {
   test_support::Installation installation;
   const std::wstring missing = installation.Root().Child(L"Outro") + S + L"Servidor.ini";
   installation.WriteErpIni(L"vandrelempresa", missing);
-  EXPECT_EQ(ResolveDataFolder(), installation.Root().Child(L"Outro") + S);
+  EXPECT_EQ(ResolveDataFolder().value, installation.Root().Child(L"Outro") + S);
   ASSERT_EQ(boxes.Boxes().size(), 1u);
   EXPECT_EQ(boxes.Boxes()[0].text, kServerIniMissing);
   EXPECT_EQ(boxes.Boxes()[0].caption, L"Aviso do Sistema");
@@ -79,18 +81,18 @@ TEST_F(ResolveDataFolderTest, MissingServerIniShowsTheErrorAndStillGivesItsFolde
 TEST_F(ResolveDataFolderTest, EmptyServerIniNameGivesTheEmptyFolder) {
   test_support::Installation installation;
   installation.WriteErpIni(L"vandrelempresa", L"");
-  EXPECT_EQ(ResolveDataFolder(), L"");
+  EXPECT_EQ(ResolveDataFolder().value, L"");
   EXPECT_EQ(boxes.Texts(), std::vector<std::wstring>{kServerIniMissing});
   EXPECT_TRUE(platform::TerminationRequested());
 }
 
 TEST_F(ResolveDataFolderTest, WithoutErpIniTakesDadosBesideTheExeFolder) {
   test_support::Installation installation(false);
-  EXPECT_EQ(ResolveDataFolder(), installation.DataFolder());
+  EXPECT_EQ(ResolveDataFolder().value, installation.DataFolder());
   EXPECT_TRUE(boxes.Boxes().empty());
 
   std::filesystem::remove_all(FsPath(installation.DataFolder()));
-  EXPECT_EQ(ResolveDataFolder(), installation.DataFolder());
+  EXPECT_EQ(ResolveDataFolder().value, installation.DataFolder());
   EXPECT_EQ(boxes.Texts(), std::vector<std::wstring>{kDadosMissing});
   EXPECT_TRUE(platform::TerminationRequested());
 }
@@ -98,7 +100,7 @@ TEST_F(ResolveDataFolderTest, WithoutErpIniTakesDadosBesideTheExeFolder) {
 TEST_F(ResolveDataFolderTest, ProgramInARootLooksForDadosInThatRoot) {
   const std::wstring root = S == L'/' ? std::wstring(L"/") : std::wstring(L"C:\\");
   test_support::ExecutablePathOverride exe(root + L"vandrelVirazuzor.exe");
-  EXPECT_EQ(ResolveDataFolder(), root + L"Dados" + S);
+  EXPECT_EQ(ResolveDataFolder().value, root + L"Dados" + S);
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 #include "shared_folder/lock_files.h"
 #include "tests/unit/test_support.h"
 
+using namespace shared_folder;
+
 namespace {
 
 namespace fs = std::filesystem;

@@ -18,6 +18,8 @@
 #include "update/update_check.h"
 #include "update/update_paths.h"
 
+using namespace update;
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -46,12 +48,9 @@ class UpdateCheckTest : public ::testing::Test {
   }
   void TearDown() override {
     platform::ClearTerminationRequestForTesting();
-    for (std::wstring* value :
-         {&sExeName, &sUpdateFolder, &sUpdateFolderArg, &sExeFolder, &sExeFolderArg})
-      value->clear();
   }
 
-  void Derive() { DeriveUpdatePaths(erp_ + sep + L"Dados" + sep + L"servidor.ini"); }
+  void Derive() { paths_ = DeriveUpdatePaths(erp_ + sep + L"Dados" + sep + L"servidor.ini"); }
   void Publish(std::optional<LocalDateTime> date, bool updater) {
     fs::create_directories(fs::path(updateFolder_));
     if (date) {
@@ -64,7 +63,7 @@ class UpdateCheckTest : public ::testing::Test {
   void Check(int compareDates = 1) {
     CheckForUpdateWith(
         {[this] { calls_.push_back("parameters"); }, [this] { calls_.push_back("launch"); }},
-        compareDates);
+        paths_, compareDates);
   }
 
   const wchar_t sep = platform::kSeparator;
@@ -76,6 +75,7 @@ class UpdateCheckTest : public ::testing::Test {
   test_support::ExecutablePathOverride exe_{exePath_};
   test_support::MessageBoxRecorder boxes_;
   std::vector<std::string> calls_;
+  UpdatePaths paths_;  // never derived unless a test does
 };
 
 TEST_F(UpdateCheckTest, DecidesByThePublishedCopyAndTheUpdater) {
@@ -225,7 +225,8 @@ TEST_F(UpdateCheckTest, ParameterCheckErrorsTravel) {
   bool launched = false;
   EXPECT_THROW(
       CheckForUpdateWith(
-          {[] { throw std::runtime_error("database"); }, [&launched] { launched = true; }}, 1),
+          {[] { throw std::runtime_error("database"); }, [&launched] { launched = true; }},
+          paths_, 1),
       std::runtime_error);
   EXPECT_FALSE(launched);
 }

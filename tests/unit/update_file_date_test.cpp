@@ -11,6 +11,8 @@
 #include "tests/unit/test_support.h"
 #include "update/file_date_text.h"
 
+using namespace update;
+
 namespace {
 
 using platform::LocalDateTime;

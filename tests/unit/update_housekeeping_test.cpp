@@ -15,6 +15,8 @@
 #include "update/housekeeping.h"
 #include "update/update_paths.h"
 
+using namespace update;
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -29,7 +31,7 @@ class HousekeepingTest : public ::testing::Test {
   void StandAs(const std::wstring& exeName) {
     exe_.reset();
     exe_.emplace(exeFolder_ + sep + exeName);
-    DeriveUpdatePaths(erp_ + sep + L"Dados" + sep + L"servidor.ini");
+    paths_ = DeriveUpdatePaths(erp_ + sep + L"Dados" + sep + L"servidor.ini");
   }
 
   void SetUp() override {
@@ -41,9 +43,6 @@ class HousekeepingTest : public ::testing::Test {
   }
   void TearDown() override {
     platform::OverrideDesktopDirectoryForTesting(L"");
-    for (std::wstring* value :
-         {&sExeName, &sUpdateFolder, &sUpdateFolderArg, &sExeFolder, &sExeFolderArg})
-      value->clear();
   }
 
   void WriteIniMarker(const std::wstring& name, const std::wstring& master) {
@@ -68,13 +67,14 @@ class HousekeepingTest : public ::testing::Test {
   std::wstring desktop_ = temp_.Child(L"Desktop");
   std::wstring master_ = temp_.Child(L"Mestre");
   std::optional<test_support::ExecutablePathOverride> exe_;
+  UpdatePaths paths_;
 };
 
 TEST_F(HousekeepingTest, WithoutIniMarkerOnlyTheRunMarkerGoes) {
   StandAs(L"vandrelEmpresa4.exe");
   WriteBytes(exeFolder_ + sep + L"Exec-vandrelEmpresa4.exe", "");
   WriteBytes(master_ + sep + L"a.exe", "a");
-  ProcessExecMarkers();
+  ProcessExecMarkers(paths_);
   EXPECT_FALSE(InExeFolder(L"Exec-vandrelEmpresa4.exe"));
   EXPECT_FALSE(OnDesktop(L"Novo vandrelEmpresa4.lnk"));
   EXPECT_FALSE(platform::FileExists(Updated(L"a.exe")));
@@ -89,7 +89,7 @@ TEST_F(HousekeepingTest, ErpExecutableSeedsTheUpdateFolderWithoutReplacing) {
   WriteBytes(master_ + sep + L"notes.txt", "not an executable");
   WriteBytes(Updated(L"b.exe"), "published b");
 
-  ProcessExecMarkers();
+  ProcessExecMarkers(paths_);
 
   EXPECT_EQ(ReadBytes(Updated(L"a.exe")), "new a");  // into the folder with a blank in its path
   EXPECT_EQ(ReadBytes(Updated(L"b.exe")), "published b");
@@ -123,7 +123,7 @@ TEST_F(HousekeepingTest, OnlyTheTwoErpNamesExactlyAsWrittenSeed) {
     StandAs(c.exeName);
     WriteIniMarker(c.iniMarker, master_);
     WriteBytes(exeFolder_ + sep + L"Exec-" + c.exeName, "");
-    ProcessExecMarkers();
+    ProcessExecMarkers(paths_);
     EXPECT_EQ(platform::FileExists(Updated(L"seed.exe")), c.copies);
     EXPECT_TRUE(OnDesktop(c.shortcut));
     EXPECT_FALSE(InExeFolder(c.iniMarker));
@@ -136,7 +136,7 @@ TEST_F(HousekeepingTest, ShortcutPointsToTheRunningExecutableAndIsReplaced) {
   StandAs(L"vandrelCaixa.exe");
   const std::wstring shortcut = desktop_ + sep + L"Novo vandrelCaixa.lnk";
   WriteBytes(shortcut, "an old file of that name");
-  CreateDesktopShortcut();
+  CreateDesktopShortcut(paths_);
   const platform::ShellLinkContent link = platform::ReadShellLink(shortcut);
   EXPECT_EQ(link.target, exeFolder_ + sep + L"vandrelCaixa.exe");
   // Windows keeps the description; a symbolic link has none.
@@ -156,7 +156,7 @@ TEST_F(HousekeepingTest, EmptyMasterFolderCopiesNothing) {
   }
   for (const wchar_t* master : {L"", L"\"\""}) {
     WriteIniMarker(L"Exec-vandrelEmpresa4.ini", master);
-    ProcessExecMarkers();
+    ProcessExecMarkers(paths_);
     EXPECT_TRUE(fs::is_empty(fs::path(updateFolder_), error));
     EXPECT_FALSE(InExeFolder(L"Exec-vandrelEmpresa4.ini"));
   }
@@ -166,7 +166,7 @@ TEST_F(HousekeepingTest, EmptyMasterFolderCopiesNothing) {
 TEST_F(HousekeepingTest, MissingMasterFolderCopiesNothing) {
   StandAs(L"vandrelEmpresa4.exe");
   WriteIniMarker(L"Exec-vandrelEmpresa4.ini", temp_.Child(L"Nenhum"));
-  ProcessExecMarkers();
+  ProcessExecMarkers(paths_);
   std::error_code error;
   EXPECT_TRUE(fs::is_empty(fs::path(updateFolder_), error));
   EXPECT_FALSE(InExeFolder(L"Exec-vandrelEmpresa4.ini"));

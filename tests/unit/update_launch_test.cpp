@@ -12,6 +12,8 @@
 #include "tests/unit/test_support.h"
 #include "update/update_paths.h"
 
+using namespace update;
+
 namespace {
 
 namespace fs = std::filesystem;

@@ -9,6 +9,8 @@
 #include "update/update_check.h"
 #include "update/update_paths.h"
 
+using namespace update;
+
 namespace {
 
 std::wstring Native(std::wstring path) {
@@ -17,22 +19,13 @@ std::wstring Native(std::wstring path) {
   return path;
 }
 
-class UpdatePathsTest : public ::testing::Test {
- protected:
-  void TearDown() override {
-    for (std::wstring* value :
-         {&sExeName, &sUpdateFolder, &sUpdateFolderArg, &sExeFolder, &sExeFolderArg})
-      value->clear();
-  }
-};
-
 struct UpdateFolderCase {
   const wchar_t* serverIni;
   const wchar_t* updateFolder;
   const wchar_t* updateFolderArg;
 };
 
-TEST_F(UpdatePathsTest, UpdateFolderLiesBesideTheServerIniFolder) {
+TEST(UpdatePathsTest, UpdateFolderLiesBesideTheServerIniFolder) {
   const UpdateFolderCase cases[] = {
       {L"F:/ERP/Dados/servidor.ini", L"F:/ERP/Update", L"F:/ERP/Update"},
       {L"//server/share/Dados/servidor.ini", L"//server/share/Update", L"//server/share/Update"},
@@ -50,10 +43,10 @@ TEST_F(UpdatePathsTest, UpdateFolderLiesBesideTheServerIniFolder) {
   test_support::ExecutablePathOverride exe(Native(L"X:/Programa/vandrelVirazuzor.exe"));
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::Message() << "server ini: " << c.serverIni);
-    DeriveUpdatePaths(Native(c.serverIni));
-    EXPECT_EQ(sUpdateFolder, Native(c.updateFolder));
-    EXPECT_EQ(sUpdateFolderArg, Native(c.updateFolderArg));
-    EXPECT_EQ(FromSectionSignForm(sUpdateFolderArg), sUpdateFolder);
+    const UpdatePaths paths = DeriveUpdatePaths(Native(c.serverIni));
+    EXPECT_EQ(paths.sUpdateFolder, Native(c.updateFolder));
+    EXPECT_EQ(paths.sUpdateFolderArg, Native(c.updateFolderArg));
+    EXPECT_EQ(FromSectionSignForm(paths.sUpdateFolderArg), paths.sUpdateFolder);
   }
 }
 
@@ -64,7 +57,7 @@ struct ExeCase {
   const wchar_t* exeFolderArg;
 };
 
-TEST_F(UpdatePathsTest, ExeNameAndFolderComeFromTheRunningModule) {
+TEST(UpdatePathsTest, ExeNameAndFolderComeFromTheRunningModule) {
   const ExeCase cases[] = {
       {L"X:/Programa/vandrelVirazuzor.exe", L"vandrelVirazuzor.exe", L"X:/Programa",
        L"X:/Programa"},
@@ -76,22 +69,22 @@ TEST_F(UpdatePathsTest, ExeNameAndFolderComeFromTheRunningModule) {
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::Message() << "exe: " << c.exePath);
     test_support::ExecutablePathOverride exe(Native(c.exePath));
-    DeriveUpdatePaths(Native(L"F:/ERP/Dados/servidor.ini"));
-    EXPECT_EQ(sExeName, c.exeName);
-    EXPECT_EQ(sExeFolder, Native(c.exeFolder));
-    EXPECT_EQ(sExeFolderArg, Native(c.exeFolderArg));
+    const UpdatePaths paths = DeriveUpdatePaths(Native(L"F:/ERP/Dados/servidor.ini"));
+    EXPECT_EQ(paths.sExeName, c.exeName);
+    EXPECT_EQ(paths.sExeFolder, Native(c.exeFolder));
+    EXPECT_EQ(paths.sExeFolderArg, Native(c.exeFolderArg));
   }
 }
 
-TEST_F(UpdatePathsTest, UpdaterCommandLineCarriesBlanksOnlyInTheExeName) {
+TEST(UpdatePathsTest, UpdaterCommandLineCarriesBlanksOnlyInTheExeName) {
   test_support::ExecutablePathOverride exe(Native(L"X:/Meu Programa/vandrel Virazuzor.exe"));
-  DeriveUpdatePaths(Native(L"F:/Meu ERP/Dados/servidor.ini"));
-  EXPECT_EQ(UpdaterParameters(), Native(L"@F1 @MF:/Meu\u00A7ERP/Update @EX:/Meu\u00A7Programa "
+  const UpdatePaths paths = DeriveUpdatePaths(Native(L"F:/Meu ERP/Dados/servidor.ini"));
+  EXPECT_EQ(UpdaterParameters(paths), Native(L"@F1 @MF:/Meu\u00A7ERP/Update @EX:/Meu\u00A7Programa "
                                         L"@Avandrel Virazuzor.exe"));
 }
 
-TEST_F(UpdatePathsTest, ValuesStayEmptyUntilDerived) {
-  EXPECT_EQ(UpdaterParameters(), L"@F1 @M @E @A");
+TEST(UpdatePathsTest, PathsNeverDerivedGiveAnEmptyCommandLine) {
+  EXPECT_EQ(UpdaterParameters(UpdatePaths{}), L"@F1 @M @E @A");
 }
 
 }  // namespace

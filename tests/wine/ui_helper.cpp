@@ -22,6 +22,9 @@
 #include "platform/main_window.h"
 #include "platform/text.h"
 
+using namespace app;
+using namespace notice;
+
 namespace {
 
 void PrintLine(const std::wstring& text) {

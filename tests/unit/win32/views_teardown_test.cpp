@@ -14,6 +14,9 @@
 #include "platform/main_window.h"
 #include "platform/notice_window.h"
 
+using namespace app;
+using namespace notice;
+
 namespace {
 
 struct ClassSearch {

@@ -18,8 +18,7 @@ void TfrmPrincipal::StartupSequence() {
   const DeferredExit::HandlerScope running(deferredExit_);
   steps_.ClearStaleLockFiles(steps_.ResolveDataFolder().value);
   ShowVersion();
-  const database::OpenOutcome opened =
-      steps_.OpenDatabase(steps_.ReadConnectionSettings().value);
+  const database::OpenOutcome opened = steps_.OpenDatabase(steps_.ReadConnectionSettings().value);
   view_.SetLabelText(platform::MainLabel::BaseDados, opened.databaseName);
   updatePaths_ = opened.updatePaths;
   // May end the process at once when an update is due.
@@ -29,10 +28,9 @@ void TfrmPrincipal::StartupSequence() {
   // Single-copy guard. The lock file is created exclusively, so a copy that finds it made by
   // another between the test and the write gives way as well.
   const std::wstring executable = steps_.ExecutablePath();
-  const bool anotherCopy =
-      steps_.LockFileExists(executable, steps_.ResolveDataFolder().value) ||
-      steps_.WriteLockFile(executable, steps_.ResolveDataFolder().value) ==
-          shared_folder::LockWrite::AlreadyExists;
+  const bool anotherCopy = steps_.LockFileExists(executable, steps_.ResolveDataFolder().value) ||
+                           steps_.WriteLockFile(executable, steps_.ResolveDataFolder().value) ==
+                               shared_folder::LockWrite::AlreadyExists;
   if (anotherCopy) {
     steps_.ShowNotice(SecondCopyNotice(executable), false, true);
     steps_.ReleaseDatabase();

@@ -74,7 +74,8 @@ void PrintResident(FILE* out, const char* after) {
 void MarkCompanionsRunning() {
   for (const wchar_t* companion :
        {L"vandrelMonitorPublicacao", L"vandrelMonitorEmail", L"vandrelService"}) {
-    platform::File(ResolveDataFolder().value + companion + L".lock", platform::File::Open::CreateAlways);
+    platform::File(ResolveDataFolder().value + companion + L".lock",
+                   platform::File::Open::CreateAlways);
   }
 }
 

@@ -67,6 +67,10 @@ struct MainWindowHandlers {
   std::function<void()> disconnect;  // btnDesconectar
 };
 
+// The handler that the command of a control or menu entry runs (kPmnuiOpen, kSair1, kBitBtn1,
+// kBtnConectar, kBtnDesconectar); null for any other id.
+const std::function<void()>* CommandHandler(const MainWindowHandlers& handlers, int controlId);
+
 class MainWindow : public StatusLabels {
  public:
   virtual void SetHandlers(MainWindowHandlers handlers) = 0;
@@ -82,6 +86,10 @@ class MainWindow : public StatusLabels {
   virtual void AddTrayIcon() = 0;
   virtual void DeleteTrayIcon() = 0;
 };
+
+// Sends the command of a control or menu entry as a click on it does (Windows: WM_COMMAND to the
+// window); the headless view runs the same handler. For tests.
+void PressControlForTesting(MainWindow& view, int controlId);
 
 // Creates the window hidden (Windows: its handle exists from here on), its labels with their
 // texts at load.

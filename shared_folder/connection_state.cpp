@@ -41,7 +41,8 @@ platform::File OpenStateFile(const std::wstring& path, platform::File::Open mode
 }
 
 void ReportAccessFailure() {
-  platform::ShowMessageBox(kAccessFailed, notice::kNoticeCaption, platform::kMbOk | platform::kMbIconError);
+  platform::ShowMessageBox(kAccessFailed, notice::kNoticeCaption,
+                           platform::kMbOk | platform::kMbIconError);
 }
 
 // The bytes before the first line break, read in small chunks so that a huge or binary file
@@ -139,8 +140,7 @@ Reported<ConnectionState> ReadConnectionState() {
 Reported<bool> ConnectionAllowed() {
   // After a failed read the line is empty: the state is unknown, and the connection is kept.
   const Reported<ConnectionState> state = ReadConnectionState();
-  return {.value = state.value != ConnectionState::Disconnect,
-          .failureShown = state.failureShown};
+  return {.value = state.value != ConnectionState::Disconnect, .failureShown = state.failureShown};
 }
 
 void SetSharingRetryPauseForTesting(std::function<void(unsigned milliseconds)> pause) {

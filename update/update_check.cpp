@@ -60,8 +60,7 @@ void CheckForUpdate(database::Connection& database, const UpdatePaths& paths, in
                      paths, compareDates);
 }
 
-void CheckForUpdateWith(const UpdateCheckSteps& steps, const UpdatePaths& paths,
-                        int compareDates) {
+void CheckForUpdateWith(const UpdateCheckSteps& steps, const UpdatePaths& paths, int compareDates) {
   const std::wstring& sExeName = paths.sExeName;
   const std::wstring& sUpdateFolder = paths.sUpdateFolder;
   const std::wstring exeFolder = shared_folder::ExeFolder();
@@ -113,8 +112,8 @@ void CheckForUpdateWith(const UpdateCheckSteps& steps, const UpdatePaths& paths,
 void AnnounceAndLaunchUpdater(const UpdatePaths& paths) {
   const std::wstring name = paths.sExeName.substr(0, paths.sExeName.find(L'.'));
   notice::ShowNotice(L"AVISO: Existe uma nova versão do aplicativo " + name +
-                 L". A atualização será feita automaticamente. Aguarde...",
-             false, true);
+                         L". A atualização será feita automaticamente. Aguarde...",
+                     false, true);
   LaunchUpdaterAndExit(paths);
 }
 

@@ -42,8 +42,7 @@ struct UpdateCheckSteps {
   std::function<void()> checkParameterTable;
   std::function<void()> announceAndLaunch;
 };
-void CheckForUpdateWith(const UpdateCheckSteps& steps, const UpdatePaths& paths,
-                        int compareDates);
+void CheckForUpdateWith(const UpdateCheckSteps& steps, const UpdatePaths& paths, int compareDates);
 
 // The hand-over: the notice for five seconds, then LaunchUpdaterAndExit.
 [[noreturn]] void AnnounceAndLaunchUpdater(const UpdatePaths& paths);

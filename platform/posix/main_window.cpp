@@ -81,6 +81,10 @@ class HeadlessMainWindow final : public MainWindow {
   }
   void AddTrayIcon() override {}
   void DeleteTrayIcon() override {}
+  void PressControl(int controlId) {
+    const auto* handler = CommandHandler(handlers_, controlId);
+    if (handler && *handler) (*handler)();
+  }
 
  private:
   // Shared with the loop's start, which may come after the window is gone (tests).
@@ -97,6 +101,10 @@ class HeadlessMainWindow final : public MainWindow {
 
 std::unique_ptr<MainWindow> CreateMainWindow(const WindowLayout& layout, const std::wstring&) {
   return std::make_unique<HeadlessMainWindow>(layout);
+}
+
+void PressControlForTesting(MainWindow& view, int controlId) {
+  dynamic_cast<HeadlessMainWindow&>(view).PressControl(controlId);
 }
 
 }  // namespace platform

@@ -72,6 +72,10 @@ class Win32MainWindow final : public MainWindow {
   bool Visible() const override { return IsWindowVisible(main_.get()) != FALSE; }
   void HideApplicationWindow() override { ShowWindow(application_.get(), SW_HIDE); }
   void RequestClose() override { SendMessageW(main_.get(), WM_CLOSE, 0, 0); }
+  void PressControl(int controlId) {
+    SendMessageW(main_.get(), WM_COMMAND, MAKEWPARAM(controlId, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(main_.get(), controlId)));
+  }
   void AddTrayIcon() override {
     trayIconWanted_ = true;
     // A failed icon is not detected: the program then runs without one.
@@ -218,24 +222,9 @@ LRESULT Win32MainWindow::WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
       }
       break;  // on to the standard handling, as every message
     case WM_COMMAND:
-      switch (LOWORD(wParam)) {
-        case main_control::kPmnuiOpen:
-          Run(handlers_.open);
-          return 0;
-        case main_control::kSair1:
-          Run(handlers_.exit);
-          return 0;
-        case main_control::kBitBtn1:
-          Run(handlers_.minimize);
-          return 0;
-        case main_control::kBtnConectar:
-          Run(handlers_.connect);
-          return 0;
-        case main_control::kBtnDesconectar:
-          Run(handlers_.disconnect);
-          return 0;
-        default:
-          break;
+      if (const auto* handler = CommandHandler(handlers_, LOWORD(wParam))) {
+        Run(*handler);
+        return 0;
       }
       break;
     case WM_CLOSE:
@@ -253,6 +242,10 @@ LRESULT Win32MainWindow::WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
 std::unique_ptr<MainWindow> CreateMainWindow(const WindowLayout& layout,
                                              const std::wstring& applicationTitle) {
   return std::make_unique<Win32MainWindow>(layout, applicationTitle);
+}
+
+void PressControlForTesting(MainWindow& view, int controlId) {
+  dynamic_cast<Win32MainWindow&>(view).PressControl(controlId);
 }
 
 }  // namespace platform

@@ -46,9 +46,7 @@ class UpdateCheckTest : public ::testing::Test {
     WriteBytes(exePath_, "running");
     ASSERT_TRUE(platform::SetFileLocalTime(exePath_, kBuilt));
   }
-  void TearDown() override {
-    platform::ClearTerminationRequestForTesting();
-  }
+  void TearDown() override { platform::ClearTerminationRequestForTesting(); }
 
   void Derive() { paths_ = DeriveUpdatePaths(erp_ + sep + L"Dados" + sep + L"servidor.ini"); }
   void Publish(std::optional<LocalDateTime> date, bool updater) {
@@ -223,11 +221,10 @@ TEST_F(UpdateCheckTest, ParameterCheckErrorsTravel) {
   Publish(Later(kBuilt, 2), true);
   Derive();
   bool launched = false;
-  EXPECT_THROW(
-      CheckForUpdateWith(
-          {[] { throw std::runtime_error("database"); }, [&launched] { launched = true; }},
-          paths_, 1),
-      std::runtime_error);
+  EXPECT_THROW(CheckForUpdateWith(
+                   {[] { throw std::runtime_error("database"); }, [&launched] { launched = true; }},
+                   paths_, 1),
+               std::runtime_error);
   EXPECT_FALSE(launched);
 }
 

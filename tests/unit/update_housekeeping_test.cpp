@@ -41,9 +41,7 @@ class HousekeepingTest : public ::testing::Test {
     fs::create_directories(fs::path(master_));
     platform::OverrideDesktopDirectoryForTesting(desktop_);
   }
-  void TearDown() override {
-    platform::OverrideDesktopDirectoryForTesting(L"");
-  }
+  void TearDown() override { platform::OverrideDesktopDirectoryForTesting(L""); }
 
   void WriteIniMarker(const std::wstring& name, const std::wstring& master) {
     WriteTextFile(exeFolder_ + sep + name, L"[configuracao]\r\npastamestre=" + master + L"\r\n");

@@ -80,7 +80,7 @@ TEST(UpdatePathsTest, UpdaterCommandLineCarriesBlanksOnlyInTheExeName) {
   test_support::ExecutablePathOverride exe(Native(L"X:/Meu Programa/vandrel Virazuzor.exe"));
   const UpdatePaths paths = DeriveUpdatePaths(Native(L"F:/Meu ERP/Dados/servidor.ini"));
   EXPECT_EQ(UpdaterParameters(paths), Native(L"@F1 @MF:/Meu\u00A7ERP/Update @EX:/Meu\u00A7Programa "
-                                        L"@Avandrel Virazuzor.exe"));
+                                             L"@Avandrel Virazuzor.exe"));
 }
 
 TEST(UpdatePathsTest, PathsNeverDerivedGiveAnEmptyCommandLine) {

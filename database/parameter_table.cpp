@@ -7,6 +7,8 @@
 #include "database/sql_literal.h"
 #include "database/transaction.h"
 
+namespace database {
+
 std::wstring sErpVersion;
 std::wstring sLastScript;
 
@@ -63,3 +65,5 @@ void CheckParameterTable(database::Connection& connection) {
   query->ExecSql();
   CommitRetaining(connection);
 }
+
+}  // namespace database

@@ -6,6 +6,8 @@
 
 #include "database/connection.h"
 
+namespace database {
+
 // The installed ERP version and the last script run, as last read by CheckParameterTable;
 // empty at program start.
 extern std::wstring sErpVersion;
@@ -15,4 +17,6 @@ extern std::wstring sLastScript;
 // sLastScript; when VERSAO_ERP is missing, adds both columns and fills them (the update
 // log's highest number, "Versao Inicial"), committing with commit retaining. Every error
 // travels on unchanged; nothing is rolled back.
-void CheckParameterTable(database::Connection& connection);
+void CheckParameterTable(Connection& connection);
+
+}  // namespace database

@@ -50,25 +50,4 @@ void StartServer();
 // A port on 127.0.0.1 where nothing listens.
 int UnusedPort();
 
-// The main window's labels, kept in memory; every change is recorded.
-class RecordingLabels : public platform::StatusLabels {
- public:
-  void SetLabelText(platform::MainLabel label, const std::wstring& text) override {
-    texts_[label] = text;
-    changes_.push_back({label, text});
-  }
-  std::wstring LabelText(platform::MainLabel label) const override {
-    const auto found = texts_.find(label);
-    return found == texts_.end() ? std::wstring() : found->second;
-  }
-  bool WasSet(platform::MainLabel label) const { return texts_.count(label) != 0; }
-  const std::vector<std::pair<platform::MainLabel, std::wstring>>& Changes() const {
-    return changes_;
-  }
-
- private:
-  std::map<platform::MainLabel, std::wstring> texts_;
-  std::vector<std::pair<platform::MainLabel, std::wstring>> changes_;
-};
-
 }  // namespace fb_test

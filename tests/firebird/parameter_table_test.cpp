@@ -9,6 +9,10 @@
 #include "platform/text.h"
 #include "test_support.h"
 
+using database::CheckParameterTable;
+using database::sErpVersion;
+using database::sLastScript;
+
 namespace {
 
 using Layout = fb_test::DatabaseLayout;

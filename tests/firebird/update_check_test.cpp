@@ -16,6 +16,10 @@
 #include "update/update_check.h"
 #include "update/update_paths.h"
 
+using database::CheckParameterTable;
+using database::sErpVersion;
+using database::sLastScript;
+
 using namespace update;
 
 namespace {

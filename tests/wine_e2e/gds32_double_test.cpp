@@ -20,6 +20,10 @@
 #include "platform/text.h"
 #include "tests/unit/test_support.h"
 
+using database::CheckParameterTable;
+using database::sErpVersion;
+using database::sLastScript;
+
 namespace fs = std::filesystem;
 
 namespace {

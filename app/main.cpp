@@ -2,7 +2,7 @@
 #include "app/application.h"
 
 #ifdef _WIN32
-#include <windows.h>
+#include "platform/win32/windows_header.h"
 // The Windows product reads no command line.
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   return app::RunApplication();

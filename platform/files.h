@@ -1,6 +1,6 @@
 // Files and folders with the Windows semantics that the program relies on.
 // None of these raises: each answers with its result, as the Windows calls do.
-// (Names differ from the Win32 ones, which <windows.h> turns into macros.)
+// (Names differ from the Win32 ones, which the Windows header turns into macros.)
 #pragma once
 
 #include <cstddef>

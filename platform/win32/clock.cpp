@@ -3,11 +3,11 @@
 // GetDateFormatEx and GetTimeFormatEx use, so what one writes the other reads back.
 #include "platform/clock.h"
 
-#include <windows.h>
+#include "platform/win32/windows_header.h"
 
 #include <cwctype>
 
-#include "platform/win32/unique_handle.h"
+#include "platform/win32/scoped_win.h"
 
 namespace platform {
 namespace {

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "platform/win32/window_text.h"
+
 namespace platform::win32 {
 
 namespace {
@@ -49,11 +51,11 @@ UniqueImageList ButtonImageList(int bitmapId) {
 }  // namespace
 
 UniqueFont CreateLayoutFont(std::wstring_view name, int points, bool bold) {
-  HDC screen = GetDC(nullptr);
-  const int height = -MulDiv(points, GetDeviceCaps(screen, LOGPIXELSY), 72);
-  ReleaseDC(nullptr, screen);
   LOGFONTW font{};
-  font.lfHeight = height;
+  {
+    const WindowDC screen(nullptr);
+    font.lfHeight = -MulDiv(points, GetDeviceCaps(screen.Get(), LOGPIXELSY), 72);
+  }
   font.lfWeight = bold ? FW_BOLD : FW_NORMAL;
   font.lfCharSet = DEFAULT_CHARSET;
   font.lfQuality = DEFAULT_QUALITY;
@@ -141,19 +143,19 @@ HWND CreateLayoutControl(HWND parent, const ControlLayout& row, HFONT font, HFON
 }
 
 void SizeLabelToText(HWND label) {
-  const int length = GetWindowTextLengthW(label);
-  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  GetWindowTextW(label, text.data(), length + 1);
-  text.resize(static_cast<std::size_t>(length));
-  HDC dc = GetDC(label);
-  HGDIOBJ previous =
-      SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
+  const std::wstring text = WindowText(label);
   TEXTMETRICW metrics{};
-  GetTextMetricsW(dc, &metrics);
-  SIZE extent{0, metrics.tmHeight};
-  if (!text.empty()) GetTextExtentPoint32W(dc, text.c_str(), length, &extent);
-  SelectObject(dc, previous);
-  ReleaseDC(label, dc);
+  SIZE extent{};
+  {
+    const WindowDC dc(label);
+    const SelectedObject font(dc.Get(),
+                              reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
+    GetTextMetricsW(dc.Get(), &metrics);
+    extent = SIZE{0, metrics.tmHeight};
+    if (!text.empty()) {
+      GetTextExtentPoint32W(dc.Get(), text.c_str(), static_cast<int>(text.size()), &extent);
+    }
+  }
   SetWindowPos(label, nullptr, 0, 0, extent.cx, metrics.tmHeight,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

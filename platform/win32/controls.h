@@ -2,11 +2,9 @@
 // window's font; shared by the main window and the notice window.
 #pragma once
 
-#include <windows.h>
-
 #include <vector>
 
-#include "platform/win32/gui_handles.h"
+#include "platform/win32/scoped_win.h"
 #include "platform/window_layout.h"
 
 namespace platform::win32 {

@@ -1,21 +1,18 @@
 #include "platform/dynamic_library.h"
 
-#include <windows.h>
+#include "platform/win32/windows_header.h"
 
 #include <mutex>
 #include <stdexcept>
 
 #include "platform/text.h"
 #include "platform/win32/error_text.h"
+#include "platform/win32/scoped_win.h"
 
 namespace platform {
 
 struct DynamicLibrary::Handle {
-  HMODULE module = nullptr;
-  ~Handle() {
-    // Nothing can be done about a library that will not unload; the process goes on.
-    if (module != nullptr) static_cast<void>(FreeLibrary(module));
-  }
+  win32::UniqueModule module;
 };
 
 namespace {
@@ -32,8 +29,8 @@ void LeaveCurrentFolderOutOfSearch() {
 
 DynamicLibrary::DynamicLibrary(const std::wstring& name) : handle_(std::make_unique<Handle>()) {
   LeaveCurrentFolderOutOfSearch();
-  handle_->module = LoadLibraryW(name.c_str());
-  if (handle_->module == nullptr) {
+  handle_->module.reset(LoadLibraryW(name.c_str()));
+  if (!handle_->module) {
     const DWORD error = GetLastError();
     throw std::runtime_error(ToUtf8(L"Não foi possível carregar a biblioteca " + name + L": " +
                                     win32::ErrorText(error)));
@@ -43,7 +40,7 @@ DynamicLibrary::DynamicLibrary(const std::wstring& name) : handle_(std::make_uni
 DynamicLibrary::~DynamicLibrary() = default;
 
 void* DynamicLibrary::Symbol(const char* name) const {
-  return reinterpret_cast<void*>(GetProcAddress(handle_->module, name));
+  return reinterpret_cast<void*>(GetProcAddress(handle_->module.get(), name));
 }
 
 }  // namespace platform

@@ -1,14 +1,8 @@
 #include "platform/win32/error_text.h"
 
-#include <memory>
+#include "platform/win32/scoped_win.h"
 
 namespace platform::win32 {
-
-namespace {
-struct LocalFreeDeleter {
-  void operator()(wchar_t* p) const { LocalFree(p); }
-};
-}  // namespace
 
 std::wstring ErrorText(DWORD code) {
   const DWORD saved = GetLastError();
@@ -16,7 +10,7 @@ std::wstring ErrorText(DWORD code) {
   const DWORD length = FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
       nullptr, code, 0, reinterpret_cast<wchar_t*>(&raw), 0, nullptr);
-  std::unique_ptr<wchar_t, LocalFreeDeleter> buffer(raw);
+  const LocalMemory<wchar_t> buffer(raw);
   std::wstring text;
   if (length != 0 && buffer) text.assign(buffer.get(), length);
   while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) {

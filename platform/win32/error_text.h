@@ -1,7 +1,7 @@
 // The operating system's own words for a Windows error code.
 #pragma once
 
-#include <windows.h>
+#include "platform/win32/windows_header.h"
 
 #include <string>
 

@@ -2,11 +2,11 @@
 // message-only window per timer).
 #include "platform/event_loop.h"
 
-#include <windows.h>
+#include "platform/win32/windows_header.h"
 
 #include <deque>
 
-#include "platform/win32/gui_handles.h"
+#include "platform/win32/scoped_win.h"
 
 namespace platform {
 

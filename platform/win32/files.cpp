@@ -1,11 +1,11 @@
 #include "platform/files.h"
 
-#include <windows.h>
+#include "platform/win32/windows_header.h"
 
 #include <algorithm>
 
 #include "platform/win32/error_text.h"
-#include "platform/win32/unique_handle.h"
+#include "platform/win32/scoped_win.h"
 
 namespace platform {
 

@@ -2,15 +2,16 @@
 // popup menu.
 #include "platform/main_window.h"
 
-#include <windows.h>
-// After windows.h, which they need.
+#include "platform/win32/windows_header.h"
+// After windows_header.h, which they need.
 #include <commctrl.h>
 #include <shellapi.h>
 
 #include <map>
 
 #include "platform/win32/controls.h"
-#include "platform/win32/gui_handles.h"
+#include "platform/win32/scoped_win.h"
+#include "platform/win32/window_text.h"
 #include "resources/resource_ids.h"
 
 namespace platform {
@@ -180,11 +181,7 @@ void Win32MainWindow::SetLabelText(MainLabel label, const std::wstring& text) {
 std::wstring Win32MainWindow::LabelText(MainLabel label) const {
   const auto found = controls_.find(LabelControlId(label));
   if (found == controls_.end() || !found->second) return L"";
-  const int length = GetWindowTextLengthW(found->second);
-  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  GetWindowTextW(found->second, text.data(), length + 1);
-  text.resize(static_cast<std::size_t>(length));
-  return text;
+  return win32::WindowText(found->second);
 }
 
 void Win32MainWindow::Show() {

@@ -2,12 +2,13 @@
 // from the layout, Panel1 kept at the bottom edge.
 #include "platform/notice_window.h"
 
-#include <windows.h>
+#include "platform/win32/windows_header.h"
 
 #include <map>
 
 #include "platform/win32/controls.h"
-#include "platform/win32/gui_handles.h"
+#include "platform/win32/scoped_win.h"
+#include "platform/win32/window_text.h"
 
 namespace platform {
 
@@ -49,12 +50,7 @@ class Win32NoticeWindow final : public NoticeWindow {
     win32::SetLabelTextNow(Control(notice_control::kLblMensagem), text, false);
   }
   std::wstring Message() const override {
-    HWND label = Control(notice_control::kLblMensagem);
-    const int length = GetWindowTextLengthW(label);
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    GetWindowTextW(label, text.data(), length + 1);
-    text.resize(static_cast<std::size_t>(length));
-    return text;
+    return win32::WindowText(Control(notice_control::kLblMensagem));
   }
   bool ConcordoChecked() const override {
     return SendMessageW(Control(notice_control::kCkbConcordo), BM_GETCHECK, 0, 0) == BST_CHECKED;

@@ -1,10 +1,10 @@
 #include "platform/processes.h"
 
-#include <windows.h>
-// After <windows.h>, which it needs.
+#include "platform/win32/windows_header.h"
+// After windows_header.h, which it needs.
 #include <tlhelp32.h>
 
-#include "platform/win32/unique_handle.h"
+#include "platform/win32/scoped_win.h"
 
 namespace platform {
 

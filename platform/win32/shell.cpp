@@ -1,7 +1,7 @@
 #include "platform/shell.h"
 
-#include <windows.h>
-// After <windows.h>, which it needs.
+#include "platform/win32/windows_header.h"
+// After windows_header.h, which it needs.
 #include <shellapi.h>
 
 namespace platform {

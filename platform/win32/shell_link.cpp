@@ -1,57 +1,20 @@
 // Shell links through COM, and the desktop folder through the shell's item lists.
 #include "platform/shell_link.h"
 
-#include <windows.h>
-// After <windows.h>, which they need.
+#include "platform/win32/windows_header.h"
+// After windows_header.h, which they need.
 #include <objidl.h>
 #include <shlobj.h>
 #include <shobjidl.h>
 
 #include <stdexcept>
-#include <utility>
+#include <type_traits>
 
 #include "platform/shell_link_override.h"
+#include "platform/win32/scoped_win.h"
 
 namespace platform {
 namespace {
-
-// Holds one COM interface reference and releases it once.
-template <typename Interface>
-class ComPtr {
- public:
-  ComPtr() = default;
-  ~ComPtr() { Reset(); }
-  ComPtr(const ComPtr&) = delete;
-  ComPtr& operator=(const ComPtr&) = delete;
-
-  Interface* Get() const { return pointer_; }
-  Interface* operator->() const { return pointer_; }
-  // For the out-parameter of CoCreateInstance and QueryInterface.
-  void** Receive() {
-    Reset();
-    return reinterpret_cast<void**>(&pointer_);
-  }
-  void Reset() {
-    if (pointer_ != nullptr) std::exchange(pointer_, nullptr)->Release();
-  }
-
- private:
-  Interface* pointer_ = nullptr;
-};
-
-// An item list from the shell, freed with CoTaskMemFree.
-class ItemList {
- public:
-  ItemList() = default;
-  ~ItemList() { CoTaskMemFree(list_); }
-  ItemList(const ItemList&) = delete;
-  ItemList& operator=(const ItemList&) = delete;
-  PIDLIST_ABSOLUTE* Receive() { return &list_; }
-  PIDLIST_ABSOLUTE Get() const { return list_; }
-
- private:
-  PIDLIST_ABSOLUTE list_ = nullptr;
-};
 
 [[noreturn]] void Fail(const char* what, HRESULT result) {
   char code[16];
@@ -62,8 +25,8 @@ class ItemList {
 }  // namespace
 
 struct ShellLink::Objects {
-  ComPtr<IShellLinkW> link;
-  ComPtr<IPersistFile> file;
+  win32::ComPtr<IShellLinkW> link;
+  win32::ComPtr<IPersistFile> file;
 };
 
 ComApartment::ComApartment() {
@@ -75,7 +38,7 @@ ComApartment::~ComApartment() {
 }
 
 ShellLink::ShellLink() : objects_(std::make_unique<Objects>()) {
-  ComPtr<IUnknown> object;
+  win32::ComPtr<IUnknown> object;
   HRESULT result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
                                     object.Receive());
   if (FAILED(result)) Fail("The shell link object could not be created", result);
@@ -101,8 +64,8 @@ bool ShellLink::Save(const std::wstring& linkPath) {
 
 ShellLinkContent ReadShellLink(const std::wstring& linkPath) {
   ShellLinkContent content;
-  ComPtr<IShellLinkW> link;
-  ComPtr<IPersistFile> file;
+  win32::ComPtr<IShellLinkW> link;
+  win32::ComPtr<IPersistFile> file;
   if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                               link.Receive())) ||
       FAILED(link->QueryInterface(IID_IPersistFile, file.Receive())) ||
@@ -117,12 +80,14 @@ ShellLinkContent ReadShellLink(const std::wstring& linkPath) {
 
 std::wstring DesktopDirectory() {
   if (!DesktopDirectoryOverride().empty()) return DesktopDirectoryOverride();
-  ItemList list;
+  PIDLIST_ABSOLUTE received = nullptr;
   // No owner window: the shell shows nothing for a local folder.
-  if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_DESKTOPDIRECTORY, list.Receive())))
-    return {};
+  const HRESULT result = SHGetSpecialFolderLocation(nullptr, CSIDL_DESKTOPDIRECTORY, &received);
+  // The shell's item list, given back to the task allocator.
+  const win32::CoTaskMemory<std::remove_pointer_t<PIDLIST_ABSOLUTE>> list(received);
+  if (FAILED(result)) return {};
   wchar_t buffer[MAX_PATH] = {};
-  if (!SHGetPathFromIDListW(list.Get(), buffer)) return {};
+  if (!SHGetPathFromIDListW(list.get(), buffer)) return {};
   return std::wstring(buffer);  // cut at the first NUL
 }
 

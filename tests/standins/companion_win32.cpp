@@ -1,4 +1,4 @@
-#include <windows.h>
+#include "platform/win32/windows_header.h"
 
 #include "tests/standins/companion_platform.h"
 

@@ -11,7 +11,7 @@
 //   layout                      compares the status window's controls with the layout table
 //   notice                      shows the second-copy notice (5 s) with the program's own code
 // Exit code 0 on success, 1 on a failed check, 2 when the window was not found.
-#include <windows.h>
+#include "platform/win32/windows_header.h"
 
 #include <cstdio>
 #include <string>
@@ -21,24 +21,19 @@
 #include "notice/notice.h"
 #include "platform/main_window.h"
 #include "platform/text.h"
+#include "platform/win32/window_text.h"
 
 using namespace app;
 using namespace notice;
 
 namespace {
 
+using platform::win32::WindowText;
+
 void PrintLine(const std::wstring& text) {
   const std::string bytes = platform::ToUtf8(text) + "\n";
   std::fwrite(bytes.data(), 1, bytes.size(), stdout);
   std::fflush(stdout);
-}
-
-std::wstring WindowText(HWND hwnd) {
-  const int length = GetWindowTextLengthW(hwnd);
-  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  GetWindowTextW(hwnd, text.data(), length + 1);
-  text.resize(static_cast<std::size_t>(length));
-  return text;
 }
 
 HWND WaitForWindow(const wchar_t* windowClass, const wchar_t* caption, double seconds) {

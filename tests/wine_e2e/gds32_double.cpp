@@ -17,7 +17,7 @@
 // The handles are checked as a real client checks them, so a statement used after its
 // attachment went, a cursor opened twice or a detach with an active transaction fails here too.
 // Never shipped.
-#include <windows.h>
+#include "platform/win32/windows_header.h"
 
 #include <cstdint>
 #include <cstring>

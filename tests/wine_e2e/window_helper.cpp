@@ -17,8 +17,8 @@
 //   window_helper taskbar-created <exe>  sends that window the shell's registered message
 //                                "TaskbarCreated", as the shell broadcasts it once it is back.
 // A test tool, never shipped.
-#include <windows.h>
-// After windows.h, which it needs.
+#include "platform/win32/windows_header.h"
+// After windows_header.h, which it needs.
 #include <shellapi.h>
 
 #include <fcntl.h>
@@ -30,8 +30,12 @@
 #include <vector>
 
 #include "platform/main_window.h"
+#include "platform/win32/scoped_win.h"
+#include "platform/win32/window_text.h"
 
 namespace {
+
+using platform::win32::WindowText;
 
 std::string Utf8(const std::wstring& text) {
   if (text.empty()) return {};
@@ -43,13 +47,6 @@ std::string Utf8(const std::wstring& text) {
   return out;
 }
 
-std::wstring WindowText(HWND window) {
-  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(
-      static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
-
 std::wstring ClassOf(HWND window) {
   wchar_t name[256] = {};
   GetClassNameW(window, name, 256);
@@ -59,12 +56,12 @@ std::wstring ClassOf(HWND window) {
 std::wstring ProgramOf(HWND window) {
   DWORD id = 0;
   GetWindowThreadProcessId(window, &id);
-  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
-  if (!process) return L"?";
+  const platform::win32::KernelHandle process(
+      OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id));
+  if (!process.Valid()) return L"?";
   std::wstring path(32768, L'\0');
   DWORD size = static_cast<DWORD>(path.size());
-  if (!QueryFullProcessImageNameW(process, 0, path.data(), &size)) size = 0;
-  CloseHandle(process);
+  if (!QueryFullProcessImageNameW(process.Get(), 0, path.data(), &size)) size = 0;
   path.resize(size);
   return path;
 }

@@ -1,7 +1,8 @@
 // The Windows views going away: their windows are destroyed while the fonts the controls draw
 // with still exist, and no message of the destruction reaches the object that is going.
 #include <gtest/gtest.h>
-#include <windows.h>
+
+#include "platform/win32/windows_header.h"
 
 #include <algorithm>
 #include <functional>

@@ -58,15 +58,6 @@ void TfrmPrincipal::ShowStatusUnlessConnected() {
   if (!steps_.Connected()) ShowConnectionStatus();
 }
 
-void TfrmPrincipal::ShowConnectionStatus() {
-  view_.SetLabelText(platform::MainLabel::ConectadoDesconectado,
-                     steps_.Connected() ? L"CONECTADO" : L"DESCONECTADO");
-}
-
-void TfrmPrincipal::ShowTryingToConnect() {
-  view_.SetLabelText(platform::MainLabel::ConectadoDesconectado, L"TENTANDO CONECTAR");
-}
-
 void TfrmPrincipal::FormClose(platform::CloseAction& action) {
   action = platform::CloseAction::None;
   view_.Hide();

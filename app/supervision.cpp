@@ -28,6 +28,16 @@ const std::array<CompanionCheck, 4> kCompanionChecks{{
 
 }  // namespace
 
+// What lblConectadoDesconectado shows is decided here alone, from what the steps report.
+void TfrmPrincipal::ShowConnectionStatus() {
+  view_.SetLabelText(platform::MainLabel::ConectadoDesconectado,
+                     steps_.Connected() ? L"CONECTADO" : L"DESCONECTADO");
+}
+
+void TfrmPrincipal::ShowTryingToConnect() {
+  view_.SetLabelText(platform::MainLabel::ConectadoDesconectado, L"TENTANDO CONECTAR");
+}
+
 void TfrmPrincipal::Timer1Timer() {
   // The tick holds the connection by reference across message passes and message boxes.
   const DeferredExit::HandlerScope running(deferredExit_);

@@ -78,7 +78,7 @@ OpenOutcome DatabaseLink::OpenDatabase(const std::wstring& connectionString) {
   qryPesquisa = std::make_unique<Query>();
   qryPesquisa->SetDatabase(*IBD_BancoDados);
 
-  OpenOutcome outcome{.databaseName = databaseName};
+  OpenOutcome outcome{.databaseName = databaseName, .opened = false, .updatePaths = {}};
   try {
     IBD_BancoDados->Open();
     outcome.updatePaths = update::DeriveUpdatePaths(locainiServidor);

@@ -50,20 +50,6 @@ struct Call {
   std::string function, detail, outcome;
 };
 
-class TestLabels : public platform::StatusLabels {
- public:
-  void SetLabelText(platform::MainLabel label, const std::wstring& text) override {
-    texts_[label] = text;
-  }
-  std::wstring LabelText(platform::MainLabel label) const override {
-    const auto found = texts_.find(label);
-    return found == texts_.end() ? L"" : found->second;
-  }
-
- private:
-  std::map<platform::MainLabel, std::wstring> texts_;
-};
-
 // One copy of the DLL for the whole binary (a client, once loaded, stays for the process),
 // in a folder of the build so that its control file and log are its own.
 class Gds32Double : public ::testing::Test {
@@ -228,34 +214,31 @@ TEST_F(Gds32Double, VaryingLengthIsHeldToTheDeclaredLength) {
 TEST_F(Gds32Double, ProbeFailureClosesTheConnectionAndNamesOnlyALostServer) {
   struct Case {
     std::string failure;
-    std::wstring label;
+    database::ProbeOutcome outcome;
   };
   const Case cases[] = {
-      {kLostServer, L"TENTANDO CONECTAR"},
-      {"Error reading data from the connection.", L"TENTANDO CONECTAR"},
-      {"Attempt to execute an unprepared dynamic SQL statement.", L"TENTANDO CONECTAR"},
-      {"lock conflict on no wait transaction", L"before"},
+      {kLostServer, database::ProbeOutcome::ServerLost},
+      {"Error reading data from the connection.", database::ProbeOutcome::ServerLost},
+      {"Attempt to execute an unprepared dynamic SQL statement.",
+       database::ProbeOutcome::ServerLost},
+      {"lock conflict on no wait transaction", database::ProbeOutcome::OtherFailure},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.failure);
     Control("probe=ok\r\n");
     fs::remove(Folder() / "gds32.log");
-    TestLabels labels;
-    DatabaseLink link(labels);
-    link.OpenDatabase(L" Z:\\inst\\Dados\\ZELTRAN.FDB\r\n");
+    database::DatabaseLink link;
+    const database::OpenOutcome opened = link.OpenDatabase(L" Z:\\inst\\Dados\\ZELTRAN.FDB\r\n");
     ASSERT_TRUE(link.IBD_BancoDados->Connected());
-    EXPECT_EQ(labels.LabelText(platform::MainLabel::BaseDados), L"Z:\\inst\\Dados\\ZELTRAN.FDB");
-    labels.SetLabelText(platform::MainLabel::ConectadoDesconectado, L"before");
+    EXPECT_EQ(opened.databaseName, L"Z:\\inst\\Dados\\ZELTRAN.FDB");
 
-    link.ProbeConnection();  // answered: nothing changes
+    EXPECT_EQ(link.ProbeConnection(), database::ProbeOutcome::Answered);
     EXPECT_TRUE(link.IBD_BancoDados->Connected());
-    EXPECT_EQ(labels.LabelText(platform::MainLabel::ConectadoDesconectado), L"before");
     ExpectNoFailure();
 
     Control("probe=fail " + c.failure + "\r\n");
-    link.ProbeConnection();  // the failure goes no further
+    EXPECT_EQ(link.ProbeConnection(), c.outcome);  // the failure goes no further
     EXPECT_FALSE(link.IBD_BancoDados->Connected());
-    EXPECT_EQ(labels.LabelText(platform::MainLabel::ConectadoDesconectado), c.label);
     EXPECT_EQ(Calls().back().function, "isc_detach_database");
     EXPECT_EQ(Calls().back().outcome, "ok");
 

@@ -8,6 +8,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -34,6 +36,32 @@ bool CopyFileTo(const std::wstring& from, const std::wstring& to, bool failIfExi
 // nothing.
 std::vector<std::wstring> FindEntries(const std::wstring& folder, const std::wstring& pattern);
 
+// Why a file operation failed, as far as the callers tell the cases apart. SharingViolation:
+// another opener holds the file for the moment (Windows: a sharing or lock violation; POSIX:
+// the lock that stands in for the sharing modes).
+enum class FileFailure { None, AlreadyExists, NotFound, SharingViolation, Other };
+
+// A failed file operation as the operating system reported it at the moment of failure: the
+// text is taken then, so that nothing the thread does afterwards can change it.
+struct FileError {
+  FileFailure kind = FileFailure::Other;
+  unsigned long code = 0;  // errno; Windows: GetLastError()
+  std::wstring text;       // the system's words for code: strerror; Windows: FormatMessageW
+};
+
+// The outcome of an operation that yields nothing but itself: true on success, else the error.
+class FileResult {
+ public:
+  FileResult() = default;
+  FileResult(FileError error) : error_(std::move(error)) {}
+  explicit operator bool() const { return !error_.has_value(); }
+  // Only after a failure.
+  const FileError& Error() const { return *error_; }
+
+ private:
+  std::optional<FileError> error_;
+};
+
 // An open file. Sharing follows CreateFileW with FILE_SHARE_READ: a writer shuts out every
 // other opener, a reader shuts out writers; the one that comes second fails to open.
 class File {
@@ -43,9 +71,7 @@ class File {
     CreateNew,     // GENERIC_WRITE, CREATE_NEW: fails when the file exists
     ReadExisting,  // GENERIC_READ, OPEN_EXISTING
   };
-  // SharingViolation: another opener holds the file for the moment (Windows: a sharing or
-  // lock violation; POSIX: the lock that stands in for the sharing modes).
-  enum class Failure { None, AlreadyExists, NotFound, SharingViolation, Other };
+  using Failure = FileFailure;
 
   File(const std::wstring& path, Open mode);
   ~File();
@@ -55,21 +81,21 @@ class File {
   File& operator=(const File&) = delete;
 
   bool IsOpen() const;
+  // The open's failure; None when the file opened.
   Failure OpenFailure() const;
-  // Writes all of the bytes; false on any failure.
-  bool Write(std::string_view bytes);
+  // The open's failure with the system's code and text; nullopt when the file opened.
+  const std::optional<FileError>& OpenError() const;
+  // Writes all of the bytes, or tells the first failure.
+  FileResult Write(std::string_view bytes);
   // Reads up to size bytes; nullopt on failure, 0 at the end.
   std::optional<std::size_t> Read(char* buffer, std::size_t size);
-  // Closes now; false when closing failed. The destructor closes too.
-  bool Close();
+  // Closes now, or tells why closing failed. The destructor closes too.
+  FileResult Close();
 
  private:
   struct Handle;
   std::unique_ptr<Handle> handle_;
-  Failure failure_ = Failure::None;
+  std::optional<FileError> openError_;
 };
-
-// The operating system's text for the last failed call of this thread.
-std::wstring LastErrorText();
 
 }  // namespace platform

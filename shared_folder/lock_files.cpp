@@ -1,5 +1,7 @@
 #include "shared_folder/lock_files.h"
 
+#include <optional>
+
 #include "notice/notice.h"
 #include "platform/dialogs.h"
 #include "platform/event_loop.h"
@@ -49,16 +51,18 @@ LockWrite WriteLockFile(const std::wstring& executable, const std::wstring& fold
   // Exclusive creation closes the gap between the caller's test and this write: of two
   // copies started together only one gets the file.
   platform::File file(path, platform::File::Open::CreateNew);
-  if (!file.IsOpen()) {
-    if (file.OpenFailure() == platform::File::Failure::AlreadyExists) {
-      return LockWrite::AlreadyExists;
-    }
-    throw IoError(path, platform::LastErrorText());
+  if (const std::optional<platform::FileError>& refused = file.OpenError()) {
+    if (refused->kind == platform::FileFailure::AlreadyExists) return LockWrite::AlreadyExists;
+    throw IoError(path, refused->text);
   }
   const std::wstring line =
       L"Este arquivo indica que o monitor " + executable + L" está em execução.";
-  if (!file.Write(platform::ToAnsi(line) + "\r\n")) throw IoError(path, platform::LastErrorText());
-  if (!file.Close()) throw IoError(path, platform::LastErrorText());
+  if (const platform::FileResult written = file.Write(platform::ToAnsi(line) + "\r\n"); !written) {
+    throw IoError(path, written.Error().text);
+  }
+  if (const platform::FileResult closed = file.Close(); !closed) {
+    throw IoError(path, closed.Error().text);
+  }
   return LockWrite::Written;
 }
 

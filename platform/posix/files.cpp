@@ -21,17 +21,9 @@ namespace platform {
 
 namespace {
 
-thread_local int lastError = 0;
-
-// Records errno as this thread's last error and returns false, for one-line failure paths.
-bool Fail() {
-  lastError = errno;
-  return false;
-}
-
-bool Fail(int error) {
-  lastError = error;
-  return false;
+// The failure of an operation with errno's value at that moment and its text.
+FileError ErrorOf(FileFailure kind, int code) {
+  return FileError{kind, static_cast<unsigned long>(code), FromUtf8(std::strerror(code))};
 }
 
 std::string Native(const std::wstring& path) {
@@ -137,16 +129,16 @@ bool DirectoryExists(const std::wstring& path) {
 }
 
 bool CreateFolder(const std::wstring& path) {
-  return ::mkdir(Native(path).c_str(), 0777) == 0 || Fail();
+  return ::mkdir(Native(path).c_str(), 0777) == 0;
 }
 
 bool RemoveFile(const std::wstring& path) {
   const std::string native = Native(path);
   struct stat info {};
-  if (::lstat(native.c_str(), &info) != 0) return Fail();
-  if (S_ISDIR(info.st_mode)) return Fail(EISDIR);
-  if (!S_ISLNK(info.st_mode) && MarkedReadOnly(info)) return Fail(EACCES);
-  return ::unlink(native.c_str()) == 0 || Fail();
+  if (::lstat(native.c_str(), &info) != 0) return false;
+  if (S_ISDIR(info.st_mode)) return false;
+  if (!S_ISLNK(info.st_mode) && MarkedReadOnly(info)) return false;
+  return ::unlink(native.c_str()) == 0;
 }
 
 bool RenameFile(const std::wstring& from, const std::wstring& to) {
@@ -157,38 +149,38 @@ bool RenameFile(const std::wstring& from, const std::wstring& to) {
   // without read rights) may be in use just as well, and is refused too; only a missing one
   // goes on to the rename, which then fails on its own. The probe's lock goes with it.
   Descriptor probe(OpenNative(source, O_RDONLY | O_NONBLOCK));
-  if (!probe.Valid() && errno != ENOENT) return Fail();
-  if (probe.Valid() && !LockNow(probe.Get(), LOCK_EX)) return Fail(EBUSY);
+  if (!probe.Valid() && errno != ENOENT) return false;
+  if (probe.Valid() && !LockNow(probe.Get(), LOCK_EX)) return false;
   if (::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) {
     return true;
   }
-  if (errno != EINVAL && errno != ENOSYS) return Fail();
+  if (errno != EINVAL && errno != ENOSYS) return false;
   // A file system without RENAME_NOREPLACE: test, then rename (not atomic, but rare).
   struct stat info {};
-  if (::lstat(target.c_str(), &info) == 0) return Fail(EEXIST);
-  return ::rename(source.c_str(), target.c_str()) == 0 || Fail();
+  if (::lstat(target.c_str(), &info) == 0) return false;
+  return ::rename(source.c_str(), target.c_str()) == 0;
 }
 
 bool CopyFileTo(const std::wstring& from, const std::wstring& to, bool failIfExists) {
   Descriptor source(OpenNative(Native(from), O_RDONLY));
-  if (!source.Valid()) return Fail();
+  if (!source.Valid()) return false;
   struct stat sourceInfo {};
-  if (::fstat(source.Get(), &sourceInfo) != 0) return Fail();
-  if (S_ISDIR(sourceInfo.st_mode)) return Fail(EISDIR);
-  if (!LockNow(source.Get(), LOCK_SH)) return Fail(EBUSY);
+  if (::fstat(source.Get(), &sourceInfo) != 0) return false;
+  if (S_ISDIR(sourceInfo.st_mode)) return false;
+  if (!LockNow(source.Get(), LOCK_SH)) return false;
 
   const std::string target = Native(to);
   struct stat targetInfo {};
   if (::stat(target.c_str(), &targetInfo) == 0) {
-    if (failIfExists) return Fail(EEXIST);
+    if (failIfExists) return false;
     // Copying a file onto itself would truncate it before it is read.
     if (targetInfo.st_dev == sourceInfo.st_dev && targetInfo.st_ino == sourceInfo.st_ino) {
-      return Fail(EBUSY);
+      return false;
     }
   }
   Descriptor out(OpenNative(target, O_WRONLY | O_CREAT | (failIfExists ? O_EXCL : 0),
                             sourceInfo.st_mode & 07777));
-  if (!out.Valid()) return Fail();
+  if (!out.Valid()) return false;
   bool ok = LockNow(out.Get(), LOCK_EX) && ::ftruncate(out.Get(), 0) == 0;
   char buffer[64 * 1024];
   while (ok) {
@@ -205,11 +197,10 @@ bool CopyFileTo(const std::wstring& from, const std::wstring& to, bool failIfExi
     const struct timespec times[2] = {sourceInfo.st_atim, sourceInfo.st_mtim};
     ok = ::fchmod(out.Get(), sourceInfo.st_mode & 07777) == 0 && ::futimens(out.Get(), times) == 0;
   }
-  const int error = errno;
   ok = out.Close() && ok;
   if (!ok) {
     ::unlink(target.c_str());  // no half copy stays behind; a failure here changes nothing
-    return Fail(error);
+    return false;
   }
   return true;
 }
@@ -225,10 +216,7 @@ std::vector<std::wstring> FindEntries(const std::wstring& folder, const std::wst
 
   std::vector<std::wstring> names;
   DIR* raw = ::opendir(directory.c_str());
-  if (raw == nullptr) {
-    Fail();
-    return names;
-  }
+  if (raw == nullptr) return names;
   struct DirCloser {
     void operator()(DIR* d) const { ::closedir(d); }
   };
@@ -256,29 +244,28 @@ File::File(const std::wstring& path, Open mode) {
 
   Descriptor fd(OpenNative(native, flags));
   if (!fd.Valid()) {
-    lastError = errno;
-    failure_ = errno == EEXIST   ? Failure::AlreadyExists
-               : errno == ENOENT ? Failure::NotFound
-                                 : Failure::Other;
+    const int error = errno;
+    openError_ = ErrorOf(error == EEXIST   ? Failure::AlreadyExists
+                         : error == ENOENT ? Failure::NotFound
+                                           : Failure::Other,
+                         error);
     return;
   }
   struct stat info {};
   if (::fstat(fd.Get(), &info) != 0 || S_ISDIR(info.st_mode)) {
     // CreateFileW does not open a folder as a file.
-    lastError = EISDIR;
-    failure_ = Failure::Other;
+    openError_ = ErrorOf(Failure::Other, EISDIR);
     return;
   }
   if (!LockNow(fd.Get(), lock)) {
-    lastError = errno;
-    failure_ = errno == EWOULDBLOCK ? Failure::SharingViolation : Failure::Other;
+    const int error = errno;
+    openError_ = ErrorOf(error == EWOULDBLOCK ? Failure::SharingViolation : Failure::Other, error);
     return;
   }
   // Truncating only once the lock is ours keeps a refused writer from emptying the file of
   // the one that holds it.
   if (mode == Open::CreateAlways && ::ftruncate(fd.Get(), 0) != 0) {
-    lastError = errno;
-    failure_ = Failure::Other;
+    openError_ = ErrorOf(Failure::Other, errno);
     return;
   }
   handle_ = std::make_unique<Handle>();
@@ -294,38 +281,37 @@ bool File::IsOpen() const {
 }
 
 File::Failure File::OpenFailure() const {
-  return failure_;
+  return openError_ ? openError_->kind : Failure::None;
 }
 
-bool File::Write(std::string_view bytes) {
-  if (!IsOpen()) return Fail(EBADF);
-  return WriteAll(handle_->fd.Get(), bytes.data(), bytes.size()) || Fail();
+const std::optional<FileError>& File::OpenError() const {
+  return openError_;
+}
+
+FileResult File::Write(std::string_view bytes) {
+  if (!IsOpen()) return ErrorOf(Failure::Other, EBADF);
+  if (!WriteAll(handle_->fd.Get(), bytes.data(), bytes.size())) {
+    return ErrorOf(Failure::Other, errno);
+  }
+  return {};
 }
 
 std::optional<std::size_t> File::Read(char* buffer, std::size_t size) {
-  if (!IsOpen()) {
-    Fail(EBADF);
-    return std::nullopt;
-  }
+  if (!IsOpen()) return std::nullopt;
   for (;;) {
     const ssize_t got = ::read(handle_->fd.Get(), buffer, size);
     if (got >= 0) return static_cast<std::size_t>(got);
-    if (errno != EINTR) {
-      Fail();
-      return std::nullopt;
-    }
+    if (errno != EINTR) return std::nullopt;
   }
 }
 
-bool File::Close() {
-  if (!IsOpen()) return true;
-  const bool closed = handle_->fd.Close() || Fail();
+FileResult File::Close() {
+  if (!IsOpen()) return {};
+  const bool closed = handle_->fd.Close();
+  const int error = errno;
   handle_.reset();
-  return closed;
-}
-
-std::wstring LastErrorText() {
-  return FromUtf8(std::strerror(lastError));
+  if (!closed) return ErrorOf(Failure::Other, error);
+  return {};
 }
 
 }  // namespace platform

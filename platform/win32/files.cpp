@@ -17,23 +17,28 @@ bool HasAttributes(const std::wstring& path, bool wantFolder) {
   return ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) == wantFolder;
 }
 
-File::Failure FailureOf(DWORD error) {
+FileFailure KindOf(DWORD error) {
   switch (error) {
     case ERROR_FILE_EXISTS:
     case ERROR_ALREADY_EXISTS:
-      return File::Failure::AlreadyExists;
+      return FileFailure::AlreadyExists;
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
     case ERROR_INVALID_DRIVE:
     case ERROR_BAD_NETPATH:
     case ERROR_BAD_NET_NAME:
-      return File::Failure::NotFound;
+      return FileFailure::NotFound;
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION:  // a range of the file locked by its holder
-      return File::Failure::SharingViolation;
+      return FileFailure::SharingViolation;
     default:
-      return File::Failure::Other;
+      return FileFailure::Other;
   }
+}
+
+// The failure of an operation with GetLastError()'s value at that moment and its text.
+FileError ErrorOf(FileFailure kind, DWORD code) {
+  return FileError{kind, code, win32::ErrorText(code)};
 }
 
 // ReadFile and WriteFile move at most a DWORD's worth at a time.
@@ -101,9 +106,7 @@ File::File(const std::wstring& path, Open mode) {
   const DWORD error = GetLastError();
   handle_ = std::make_unique<Handle>();
   handle_->file = win32::KernelHandle(raw);
-  if (!handle_->file.Valid()) failure_ = FailureOf(error);
-  // The caller may still ask LastErrorText about the open.
-  SetLastError(error);
+  if (!handle_->file.Valid()) openError_ = ErrorOf(KindOf(error), error);
 }
 
 File::~File() = default;
@@ -115,20 +118,24 @@ bool File::IsOpen() const {
 }
 
 File::Failure File::OpenFailure() const {
-  return failure_;
+  return openError_ ? openError_->kind : Failure::None;
 }
 
-bool File::Write(std::string_view bytes) {
-  if (!IsOpen()) return false;
+const std::optional<FileError>& File::OpenError() const {
+  return openError_;
+}
+
+FileResult File::Write(std::string_view bytes) {
+  if (!IsOpen()) return ErrorOf(Failure::Other, ERROR_INVALID_HANDLE);
   while (!bytes.empty()) {
     const DWORD chunk = static_cast<DWORD>(std::min(bytes.size(), kLargestTransfer));
     DWORD written = 0;
     if (!WriteFile(handle_->file.Get(), bytes.data(), chunk, &written, nullptr) || written == 0) {
-      return false;
+      return ErrorOf(Failure::Other, GetLastError());
     }
     bytes.remove_prefix(written);
   }
-  return true;
+  return {};
 }
 
 std::optional<std::size_t> File::Read(char* buffer, std::size_t size) {
@@ -139,14 +146,11 @@ std::optional<std::size_t> File::Read(char* buffer, std::size_t size) {
   return read;
 }
 
-bool File::Close() {
+FileResult File::Close() {
   // A file that is not open (never opened, or closed already) has nothing left to fail.
-  if (!IsOpen()) return true;
-  return handle_->file.Close();
-}
-
-std::wstring LastErrorText() {
-  return win32::ErrorText(GetLastError());
+  if (!IsOpen()) return {};
+  if (!handle_->file.Close()) return ErrorOf(Failure::Other, GetLastError());
+  return {};
 }
 
 }  // namespace platform

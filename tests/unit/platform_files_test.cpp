@@ -2,10 +2,14 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <iterator>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "platform/text.h"
 #include "tests/unit/test_support.h"
 
 namespace {
@@ -185,9 +189,51 @@ TEST(Files, OpenFailuresAreTold) {
   EXPECT_EQ(missing.OpenFailure(), File::Failure::NotFound);
   File inMissingFolder(temp.Child(L"none") + platform::kSeparator + L"x", File::Open::CreateAlways);
   EXPECT_FALSE(inMissingFolder.IsOpen());
-  EXPECT_FALSE(platform::LastErrorText().empty());
+  ASSERT_TRUE(inMissingFolder.OpenError().has_value());
+  EXPECT_FALSE(inMissingFolder.OpenError()->text.empty());
   File folder(temp.Str(), File::Open::ReadExisting);
   EXPECT_FALSE(folder.IsOpen());
+}
+
+// Each failure keeps the code and text of its own moment: failures that come after it, of
+// other calls, leave them as they were.
+TEST(Files, FailuresKeepTheErrorOfTheirMoment) {
+  test_support::TempFolder temp;
+  test_support::WriteBytes(temp.Path() / L"present", "");
+  const struct {
+    std::wstring path;
+    File::Open mode;
+    platform::FileFailure kind;
+  } cases[] = {
+      {temp.Child(L"missing"), File::Open::ReadExisting, platform::FileFailure::NotFound},
+      {temp.Child(L"present"), File::Open::CreateNew, platform::FileFailure::AlreadyExists},
+      {temp.Child(L"none") + platform::kSeparator + L"x", File::Open::CreateAlways,
+       platform::FileFailure::NotFound},
+      {temp.Str(), File::Open::ReadExisting, platform::FileFailure::Other},
+  };
+  std::vector<File> refused;
+  for (const auto& c : cases) refused.emplace_back(c.path, c.mode);
+  // A write on a file that is not open fails with an error of its own.
+  const platform::FileResult written = refused[0].Write("x");
+  ASSERT_FALSE(written);
+  EXPECT_EQ(written.Error().kind, platform::FileFailure::Other);
+  EXPECT_FALSE(written.Error().text.empty());
+
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE(platform::ToUtf8(cases[i].path));
+    const std::optional<platform::FileError>& error = refused[i].OpenError();
+    ASSERT_TRUE(error.has_value());
+    EXPECT_EQ(error->kind, cases[i].kind);
+    EXPECT_NE(error->code, 0u);
+    EXPECT_FALSE(error->text.empty());
+    EXPECT_NE(error->text, written.Error().text);
+    // The same refusal once more: the same code and the same words.
+    const File again(cases[i].path, cases[i].mode);
+    ASSERT_TRUE(again.OpenError().has_value());
+    EXPECT_EQ(again.OpenError()->code, error->code);
+    EXPECT_EQ(again.OpenError()->text, error->text);
+  }
+  EXPECT_NE(refused[0].OpenError()->text, refused[1].OpenError()->text);
 }
 
 }  // namespace

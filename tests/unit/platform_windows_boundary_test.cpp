@@ -51,7 +51,8 @@ TEST(FileOpenFailure, EachRefusalHasItsKind) {
     File file(c.path, c.mode);
     EXPECT_FALSE(file.IsOpen());
     EXPECT_EQ(file.OpenFailure(), c.failure);
-    EXPECT_FALSE(platform::LastErrorText().empty());
+    ASSERT_TRUE(file.OpenError().has_value());
+    EXPECT_FALSE(file.OpenError()->text.empty());
     EXPECT_FALSE(file.Write("y"));
     char buffer[4];
     EXPECT_FALSE(file.Read(buffer, sizeof buffer).has_value());

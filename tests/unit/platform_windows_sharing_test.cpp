@@ -39,8 +39,9 @@ TEST_P(FileSharing, SecondOpenerIsRefusedUnlessBothRead) {
   EXPECT_EQ(second.IsOpen(), c.secondOpens);
   EXPECT_EQ(second.OpenFailure(),
             c.secondOpens ? File::Failure::None : File::Failure::SharingViolation);
+  EXPECT_EQ(second.OpenError().has_value(), !c.secondOpens);
   if (!c.secondOpens) {
-    EXPECT_FALSE(platform::LastErrorText().empty());
+    EXPECT_FALSE(second.OpenError()->text.empty());
   }
   EXPECT_TRUE(first.Close());
   EXPECT_TRUE(second.Close());

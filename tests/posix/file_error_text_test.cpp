@@ -45,9 +45,9 @@ TEST(FileErrorText, ReachesTheLockFilesIoError) {
   test_support::TempFolder temp;
   const std::wstring missing = temp.Child(L"Dados") + platform::kSeparator;
   try {
-    WriteLockFile(L"vandrelVirazuzor.exe", missing);
+    shared_folder::WriteLockFile(L"vandrelVirazuzor.exe", missing);
     FAIL() << "no error raised";
-  } catch (const IoError& error) {
+  } catch (const shared_folder::IoError& error) {
     EXPECT_EQ(error.SystemText(), SystemText(ENOENT));
     EXPECT_EQ(std::string(error.what()),
               platform::ToUtf8(missing + L"vandrelVirazuzor.lock: " + SystemText(ENOENT)));

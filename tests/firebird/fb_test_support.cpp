@@ -16,7 +16,7 @@ const std::string kRoot = VIRAZUZOR_FIREBIRD_ROOT;
 const std::string kScript = VIRAZUZOR_FIREBIRD_SCRIPT;
 
 // The embedded engine of this process and of isql-fb needs the private root (configuration,
-// messages, lock folder) that the server uses; ctest sets it, a direct run gets it here.
+// messages, lock folder) that the server uses; unless the environment names another.
 const bool kEnvironmentReady = [] {
   setenv("FIREBIRD", kRoot.c_str(), 0);
   setenv("FIREBIRD_LOCK", (kRoot + "/lock").c_str(), 0);

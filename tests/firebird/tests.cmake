@@ -2,10 +2,12 @@
 # server in a private root under the build folder before the tests and stops it afterwards,
 # also when a test fails.
 if(NOT WIN32)
+  set(FIREBIRD_TEST_SOURCES database_link_test.cpp fb_test_support.cpp fbclient_api_check.cpp
+    lock_sweep_test.cpp parameter_table_test.cpp update_check_test.cpp)
   set(FIREBIRD_TEST_ROOT ${CMAKE_BINARY_DIR}/firebird)
   set(FIREBIRD_SERVER_SCRIPT ${PROJECT_SOURCE_DIR}/scripts/firebird-server.sh)
 
-  file(GLOB FIREBIRD_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/*.cpp)
+  list(TRANSFORM FIREBIRD_TEST_SOURCES PREPEND ${CMAKE_CURRENT_LIST_DIR}/)
   add_executable(virazuzor_firebird_tests ${FIREBIRD_TEST_SOURCES}
     ${CMAKE_CURRENT_LIST_DIR}/../unit/test_support.cpp)
   target_include_directories(virazuzor_firebird_tests PRIVATE
@@ -22,16 +24,18 @@ if(NOT WIN32)
   set_tests_properties(firebird_server_setup PROPERTIES FIXTURES_SETUP firebird_server)
   set_tests_properties(firebird_server_stop PROPERTIES FIXTURES_CLEANUP firebird_server)
 
-  add_test(NAME firebird COMMAND virazuzor_firebird_tests)
-  set_tests_properties(firebird PROPERTIES
+  # Each case is a test of its own ("firebird.Suite.Case"); they take turns on the one server.
+  # The test program points the client at the private root itself.
+  set(FIREBIRD_TEST_PROPERTIES
     FIXTURES_REQUIRED firebird_server
-    RESOURCE_LOCK firebird_server
-    ENVIRONMENT "FIREBIRD=${FIREBIRD_TEST_ROOT};FIREBIRD_LOCK=${FIREBIRD_TEST_ROOT}/lock;FIREBIRD_TMP=${FIREBIRD_TEST_ROOT}/tmp")
+    RESOURCE_LOCK firebird_server)
   if(VIRAZUZOR_SANITIZE)
     # The leak check at exit stops every thread; the Firebird engine's threads, still winding
     # down then, can crash its tracer. Leaks are checked in the unit tests; here ASan and UBSan
     # still watch every access.
-    set_tests_properties(firebird PROPERTIES ENVIRONMENT_MODIFICATION
-      "ASAN_OPTIONS=set:detect_leaks=0")
+    list(APPEND FIREBIRD_TEST_PROPERTIES ENVIRONMENT_MODIFICATION "ASAN_OPTIONS=set:detect_leaks=0")
   endif()
+  include(GoogleTest)
+  gtest_discover_tests(virazuzor_firebird_tests TEST_PREFIX "firebird." DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 120 PROPERTIES ${FIREBIRD_TEST_PROPERTIES})
 endif()

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <stdexcept>
 #include <string>
 
 #include "platform/event_loop.h"
@@ -39,6 +40,8 @@ TEST_F(ConnectionStateFile, WrittenWordIsOneAnsiLineAndReadsBack) {
 
   WriteConnectionState(ConnectionState::Update);  // a shorter word replaces the whole file
   EXPECT_EQ(test_support::ReadBytes(FsPath(StateFile())), "ATUALIZAR\r\n");
+  EXPECT_THROW(WriteConnectionState(ConnectionState::Other), std::invalid_argument);
+  EXPECT_EQ(test_support::ReadBytes(FsPath(StateFile())), "ATUALIZAR\r\n");
   EXPECT_TRUE(boxes.Boxes().empty());
 }
 
@@ -47,6 +50,7 @@ struct ContentCase {
   std::string bytes;
   std::wstring read;
   bool allowed;
+  ConnectionState state = ConnectionState::Other;  // only the exact words count
 };
 
 std::ostream& operator<<(std::ostream& out, const ContentCase& c) {
@@ -59,26 +63,34 @@ TEST_P(StateContent, FirstLineIsTakenUnchanged) {
   test_support::WriteBytes(FsPath(StateFile()), GetParam().bytes);
   EXPECT_EQ(ReadConnectionStateLine().value, GetParam().read);
   EXPECT_EQ(ConnectionAllowed().value, GetParam().allowed);
+  EXPECT_EQ(ReadConnectionState().value, GetParam().state);
   EXPECT_TRUE(boxes.Boxes().empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
     ConnectionStateFile, StateContent,
-    testing::Values(ContentCase{"empty", "", L"", true},
-                    ContentCase{"two_lines", "DESCONECTAR\r\nCONECTAR\r\n", L"DESCONECTAR", false},
-                    ContentCase{"lf_only", "DESCONECTAR\nCONECTAR\n", L"DESCONECTAR", false},
-                    ContentCase{"no_line_break", "DESCONECTAR", L"DESCONECTAR", false},
-                    ContentCase{"lower_case", "desconectar\r\n", L"desconectar", true},
-                    ContentCase{"trailing_blank", "DESCONECTAR \r\n", L"DESCONECTAR ", true},
-                    ContentCase{"leading_blank", " DESCONECTAR\r\n", L" DESCONECTAR", true},
-                    ContentCase{"lone_cr_is_text", "DESCONECTAR\rX", L"DESCONECTAR\rX", true},
-                    ContentCase{"ansi_letters", "Gest\xe3o\r\n", L"Gest\u00e3o", true},
-                    ContentCase{"utf8_letters", "Gest\xc3\xa3o\r\n",
-                                platform::kFileTextMayBeUtf8 ? L"Gest\u00e3o"
-                                                             : platform::FromAnsi("Gest\xc3\xa3o"),
-                                true},
-                    ContentCase{"binary_junk", std::string("\x00\xff\x01\x80z\r\nDESCONECTAR", 13),
-                                std::wstring(L"\0\u00ff\x01\u20acz", 5), true}),
+    testing::Values(
+        ContentCase{"empty", "", L"", true},
+        ContentCase{"two_lines", "DESCONECTAR\r\nCONECTAR\r\n", L"DESCONECTAR", false,
+                    ConnectionState::Disconnect},
+        ContentCase{"lf_only", "DESCONECTAR\nCONECTAR\n", L"DESCONECTAR", false,
+                    ConnectionState::Disconnect},
+        ContentCase{"no_line_break", "DESCONECTAR", L"DESCONECTAR", false,
+                    ConnectionState::Disconnect},
+        ContentCase{"connect", "CONECTAR\r\n", L"CONECTAR", true, ConnectionState::Connect},
+        ContentCase{"update", "ATUALIZAR\r\n", L"ATUALIZAR", true, ConnectionState::Update},
+        ContentCase{"update_lower_case", "Atualizar\r\n", L"Atualizar", true},
+        ContentCase{"lower_case", "desconectar\r\n", L"desconectar", true},
+        ContentCase{"trailing_blank", "DESCONECTAR \r\n", L"DESCONECTAR ", true},
+        ContentCase{"leading_blank", " DESCONECTAR\r\n", L" DESCONECTAR", true},
+        ContentCase{"lone_cr_is_text", "DESCONECTAR\rX", L"DESCONECTAR\rX", true},
+        ContentCase{"ansi_letters", "Gest\xe3o\r\n", L"Gest\u00e3o", true},
+        ContentCase{
+            "utf8_letters", "Gest\xc3\xa3o\r\n",
+            platform::kFileTextMayBeUtf8 ? L"Gest\u00e3o" : platform::FromAnsi("Gest\xc3\xa3o"),
+            true},
+        ContentCase{"binary_junk", std::string("\x00\xff\x01\x80z\r\nDESCONECTAR", 13),
+                    std::wstring(L"\0\u00ff\x01\u20acz", 5), true}),
     [](const testing::TestParamInfo<ContentCase>& info) { return std::string(info.param.name); });
 
 TEST_F(ConnectionStateFile, MissingFileReadsEmptyWithoutMessage) {

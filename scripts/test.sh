@@ -82,7 +82,13 @@ if [ $wine32 = no ]; then
   run_build wine64 yes -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=Release
 fi
 run_fuzz
-# Wine's servers outlive their programs; end them with the run.
+# Wine's servers outlive their programs; end them with the run (and a test run's display and
+# server that an interrupted ctest left behind).
+for session in build/*/wine-session-*; do
+  [ -d "$session" ] || continue
+  name=$(basename "$session")
+  bash scripts/wine-session stop "${name#wine-session-}" "$PWD/$(dirname "$session")"
+done
 for prefix in build/*/wineprefix-*; do WINEPREFIX=$PWD/$prefix wineserver -k 2>/dev/null || true; done
 
 echo

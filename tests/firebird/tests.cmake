@@ -2,8 +2,13 @@
 # server in a private root under the build folder before the tests and stops it afterwards,
 # also when a test fails.
 if(NOT WIN32)
-  set(FIREBIRD_TEST_SOURCES database_link_test.cpp fb_test_support.cpp fbclient_api_check.cpp
-    lock_sweep_test.cpp parameter_table_test.cpp update_check_test.cpp)
+  set(FIREBIRD_TEST_SOURCES
+    database_link_test.cpp
+    fb_test_support.cpp
+    fbclient_api_check.cpp
+    lock_sweep_test.cpp
+    parameter_table_test.cpp
+    update_check_test.cpp)
   set(FIREBIRD_TEST_ROOT ${CMAKE_BINARY_DIR}/firebird)
   set(FIREBIRD_SERVER_SCRIPT ${PROJECT_SOURCE_DIR}/scripts/firebird-server.sh)
 
@@ -35,7 +40,5 @@ if(NOT WIN32)
     # still watch every access.
     list(APPEND FIREBIRD_TEST_PROPERTIES ENVIRONMENT_MODIFICATION "ASAN_OPTIONS=set:detect_leaks=0")
   endif()
-  include(GoogleTest)
-  gtest_discover_tests(virazuzor_firebird_tests TEST_PREFIX "firebird." DISCOVERY_MODE PRE_TEST
-    DISCOVERY_TIMEOUT 120 NO_PRETTY_VALUES PROPERTIES ${FIREBIRD_TEST_PROPERTIES})
+  virazuzor_gtest_cases(virazuzor_firebird_tests firebird ${FIREBIRD_TEST_PROPERTIES})
 endif()

@@ -26,9 +26,8 @@ if(WIN32)
     VIRAZUZOR_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
     GDS32_DOUBLE_DIR="${GDS32_DOUBLE_DIR_NATIVE}")
   add_dependencies(gds32_double_test gds32_double)
-  add_test(NAME gds32_double COMMAND gds32_double_test)
-  # Its virtual display (wine-run's xvfb-run -a) must not race another test's for a number.
-  set_tests_properties(gds32_double PROPERTIES RESOURCE_LOCK wine_display)
+  # Its cases run on the run's one display (the wine_session fixture), racing no other test's.
+  virazuzor_gtest_cases(gds32_double_test gds32_double)
 
   # The hands of the end-to-end run: notes and closes message boxes, chooses "&Sair".
   add_executable(window_helper ${CMAKE_CURRENT_LIST_DIR}/window_helper.cpp)

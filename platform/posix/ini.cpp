@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/posix/case_fold.h"
 #include "platform/text.h"
 
 namespace platform {
@@ -33,30 +34,13 @@ std::wstring_view Trim(std::wstring_view text) {
   return text;
 }
 
-wchar_t FoldCase(wchar_t c) {
-  return c >= L'a' && c <= L'z' ? c - (L'a' - L'A') : c;
-}
-
-// Section and key names compare without regard to case. Letters beyond ASCII are compared
-// through their ANSI form, which holds the accented capitals of Portuguese.
-bool SameName(std::wstring_view a, std::wstring_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    wchar_t x = FoldCase(a[i]);
-    wchar_t y = FoldCase(b[i]);
-    if (x >= 0xE0 && x <= 0xFE && x != 0xF7) x -= 0x20;
-    if (y >= 0xE0 && y <= 0xFE && y != 0xF7) y -= 0x20;
-    if (x != y) return false;
-  }
-  return true;
-}
-
 // The file's bytes, at most kMaxFileBytes of them, in a buffer that grows with what the file
 // holds; nullopt when it cannot be opened (a folder counts as a file that cannot be read).
 std::optional<std::string> ReadHead(const std::wstring& path) {
   int fd;
   do {
-    fd = ::open(ToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC);
+    // Without blocking: a pipe or a device of that name must not hold the program.
+    fd = ::open(ToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) return std::nullopt;
   struct Closer {
@@ -66,10 +50,10 @@ std::optional<std::string> ReadHead(const std::wstring& path) {
 
   std::string bytes;
   struct stat info {};
-  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-    // One more byte than the file's size lets the loop see the end in one read.
-    bytes.reserve(std::min<std::size_t>(static_cast<std::size_t>(info.st_size) + 1, kMaxFileBytes));
-  }
+  // Only a regular file is an ini file (a folder or a pipe counts as one that cannot be read).
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+  // One more byte than the file's size lets the loop see the end in one read.
+  bytes.reserve(std::min<std::size_t>(static_cast<std::size_t>(info.st_size) + 1, kMaxFileBytes));
   char chunk[4096];
   while (bytes.size() < kMaxFileBytes) {
     const ssize_t got = ::read(fd, chunk, std::min(sizeof chunk, kMaxFileBytes - bytes.size()));
@@ -80,10 +64,38 @@ std::optional<std::string> ReadHead(const std::wstring& path) {
   return bytes;
 }
 
-std::wstring Decode(const std::string& bytes) {
-  if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
-    return FromUtf8(std::string_view(bytes).substr(3));
+// UTF-16 in the byte order given, surrogate pairs joined; a broken pair costs one replacement
+// character, and an odd last byte is dropped.
+std::wstring FromUtf16(std::string_view bytes, bool bigEndian) {
+  std::wstring out;
+  out.reserve(bytes.size() / 2);
+  const auto unitAt = [&](std::size_t i) {
+    const auto first = static_cast<unsigned char>(bytes[i]);
+    const auto second = static_cast<unsigned char>(bytes[i + 1]);
+    return static_cast<char32_t>(bigEndian ? (first << 8 | second) : (second << 8 | first));
+  };
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    const char32_t unit = unitAt(i);
+    if (unit >= 0xD800 && unit <= 0xDBFF && i + 3 < bytes.size()) {
+      const char32_t low = unitAt(i + 2);
+      if (low >= 0xDC00 && low <= 0xDFFF) {
+        out += static_cast<wchar_t>(0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
+        i += 2;
+        continue;
+      }
+    }
+    out += static_cast<wchar_t>(unit >= 0xD800 && unit <= 0xDFFF ? 0xFFFD : unit);
   }
+  return out;
+}
+
+// As Windows reads an ini file: UTF-16 (Notepad's "Unicode", either byte order) or UTF-8 by
+// their byte-order marks, else the file text of either kind of workstation.
+std::wstring Decode(const std::string& bytes) {
+  const std::string_view view(bytes);
+  if (view.starts_with("\xEF\xBB\xBF")) return FromUtf8(view.substr(3));
+  if (view.starts_with("\xFF\xFE")) return FromUtf16(view.substr(2), false);
+  if (view.starts_with("\xFE\xFF")) return FromUtf16(view.substr(2), true);
   return FromFileText(bytes);
 }
 
@@ -129,7 +141,9 @@ std::wstring ReadIniString(const std::wstring& path, const std::wstring& section
       const std::size_t close = line.rfind(L']');
       if (close != std::wstring_view::npos) {
         if (inSection) return L"";
-        inSection = !seenSection && SameName(line.substr(1, close - 1), wantedSection);
+        // Blanks inside the brackets do not count: "[ Database ]" is the section Database.
+        inSection =
+            !seenSection && SameNameIgnoringCase(Trim(line.substr(1, close - 1)), wantedSection);
         seenSection = seenSection || inSection;
         continue;
       }
@@ -137,7 +151,7 @@ std::wstring ReadIniString(const std::wstring& path, const std::wstring& section
     if (!inSection) continue;
     const std::size_t equals = line.find(L'=');
     if (equals == std::wstring_view::npos) continue;
-    if (SameName(Trim(line.substr(0, equals)), wantedKey)) {
+    if (SameNameIgnoringCase(Trim(line.substr(0, equals)), wantedKey)) {
       return CleanValue(Trim(line.substr(equals + 1)));
     }
   }

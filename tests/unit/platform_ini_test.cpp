@@ -31,6 +31,20 @@ TEST_P(IniReading, GivesTheValueByTheProfileRules) {
 
 const std::string kLong(3000, 'x');
 
+// The text as Notepad saves it as "Unicode" (little-endian) or big-endian, with its mark.
+std::string Utf16(std::u16string_view text, bool bigEndian) {
+  std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+  for (const char16_t unit : text) {
+    const char high = static_cast<char>(unit >> 8);
+    const char low = static_cast<char>(unit & 0xFF);
+    bytes += bigEndian ? high : low;
+    bytes += bigEndian ? low : high;
+  }
+  return bytes;
+}
+const std::u16string_view kServerIni16 =
+    u"[IniServidor]\r\nnomearquivo=S:\\Gest\u00e3o\\Servidor.ini\r\n";
+
 INSTANTIATE_TEST_SUITE_P(
     Ini, IniReading,
     testing::Values(
@@ -61,6 +75,11 @@ INSTANTIATE_TEST_SUITE_P(
         IniCase{"equals_in_value", "[Database]\npath=a=b\n", L"Database", L"path", L"a=b"},
         IniCase{"utf8_bom_skipped", "\xEF\xBB\xBF[Database]\r\npath=C:\\x\r\n", L"Database",
                 L"path", L"C:\\x"},
+        IniCase{"utf16le_bom", Utf16(kServerIni16, false), L"IniServidor", L"nomearquivo",
+                L"S:\\Gest\u00e3o\\Servidor.ini"},
+        IniCase{"utf16be_bom", Utf16(kServerIni16, true), L"IniServidor", L"nomearquivo",
+                L"S:\\Gest\u00e3o\\Servidor.ini"},
+        IniCase{"blanks_inside_brackets", "[ Database ]\r\npath=p\r\n", L"Database", L"path", L"p"},
         IniCase{"ansi_letters", "[IniServidor]\r\nnomearquivo=S:\\Gest\xe3o\\Servidor.ini\r\n",
                 L"IniServidor", L"nomearquivo", L"S:\\Gest\u00e3o\\Servidor.ini"},
         // The same path as a Linux editor writes it: UTF-8 on the headless build, the

@@ -16,6 +16,9 @@ namespace platform {
 
 // True only for a file; false for a folder or nothing.
 bool FileExists(const std::wstring& path);
+// FileExists with the name's letters in any case, as Windows compares file names (POSIX:
+// the exact name first, the folder's listing only when it is absent).
+bool FileExistsInAnyCase(const std::wstring& path);
 // True only for a folder.
 bool DirectoryExists(const std::wstring& path);
 
@@ -62,13 +65,16 @@ class FileResult {
   std::optional<FileError> error_;
 };
 
-// An open file. Sharing follows CreateFileW with FILE_SHARE_READ: a writer shuts out every
-// other opener, a reader shuts out writers; the one that comes second fails to open.
+// An open file: a regular file only (a folder, a pipe or a device fails to open, and never
+// blocks the open); POSIX writers never write through a symbolic link. Sharing follows CreateFileW
+// with FILE_SHARE_READ: a writer shuts out every other opener, a reader shuts out writers; the one
+// that comes second fails to open.
 class File {
  public:
   enum class Open {
     CreateAlways,  // GENERIC_WRITE, CREATE_ALWAYS: create or truncate
-    CreateNew,     // GENERIC_WRITE, CREATE_NEW: fails when the file exists
+    CreateNew,     // GENERIC_WRITE, CREATE_NEW: AlreadyExists when a file holds the name;
+                   // a folder of that name fails as for any writer
     ReadExisting,  // GENERIC_READ, OPEN_EXISTING
   };
   using Failure = FileFailure;

@@ -43,7 +43,8 @@ std::wstring LockFileName(const std::wstring& executable) {
 }
 
 bool LockFileExists(const std::wstring& executable, const std::wstring& folder) {
-  return platform::FileExists(folder + LockFileName(executable));
+  // A Windows peer finds a lock file in any capitals; so does this test.
+  return platform::FileExistsInAnyCase(folder + LockFileName(executable));
 }
 
 LockWrite WriteLockFile(const std::wstring& executable, const std::wstring& folder) {

@@ -16,7 +16,8 @@ namespace shared_folder {
 // "vandrelVirazuzor" tests the same "vandrelVirazuzor.lock" as the Windows program.
 std::wstring LockFileName(const std::wstring& executable);
 
-// True when a file (not a folder) folder + LockFileName(executable) exists.
+// True when a file (not a folder) folder + LockFileName(executable) exists, its name in any
+// capitals, as Windows finds it.
 bool LockFileExists(const std::wstring& executable, const std::wstring& folder);
 
 // An input/output failure that travels to the caller, with the operating system's text.
@@ -36,7 +37,7 @@ enum class LockWrite { Written, AlreadyExists };
 // Creates the lock file exclusively with the line "Este arquivo indica que o monitor " +
 // executable + " está em execução." and CR LF. A lock file already there (another copy won
 // the race) is left untouched and reported as AlreadyExists; any other failure to create,
-// write or close it throws IoError.
+// write or close it throws IoError, among them a folder or a symbolic link of that name.
 LockWrite WriteLockFile(const std::wstring& executable, const std::wstring& folder);
 
 // Deletes the lock file when there is one; a failed deletion is not reported.

@@ -15,6 +15,7 @@
 #include <cstring>
 
 #include "platform/paths.h"
+#include "platform/posix/case_fold.h"
 #include "platform/text.h"
 
 namespace platform {
@@ -116,11 +117,32 @@ std::string FnmatchPattern(const std::string& pattern) {
   return out;
 }
 
+// An exclusive creation found the name taken: EEXIST when a file holds it, as CREATE_NEW
+// reports; the failure a writer would meet otherwise (a folder, a symbolic link).
+int WhyNotCreated(const std::string& path) {
+  struct stat info {};
+  if (::lstat(path.c_str(), &info) != 0) return EEXIST;
+  if (S_ISDIR(info.st_mode)) return EISDIR;
+  if (S_ISLNK(info.st_mode)) return ELOOP;
+  return EEXIST;
+}
+
 }  // namespace
 
 bool FileExists(const std::wstring& path) {
   struct stat info {};
   return ::stat(Native(path).c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
+bool FileExistsInAnyCase(const std::wstring& path) {
+  if (FileExists(path)) return true;
+  const std::size_t cut = path.rfind(kSeparator);
+  const std::wstring folder = cut == std::wstring::npos ? L"." : path.substr(0, cut + 1);
+  const std::wstring name = cut == std::wstring::npos ? path : path.substr(cut + 1);
+  for (const std::wstring& entry : FindEntries(folder, L"*")) {
+    if (SameNameIgnoringCase(entry, name) && FileExists(folder + entry)) return true;
+  }
+  return false;
 }
 
 bool DirectoryExists(const std::wstring& path) {
@@ -237,14 +259,19 @@ struct File::Handle {
 
 File::File(const std::wstring& path, Open mode) {
   const std::string native = Native(path);
-  int flags = O_RDONLY;
+  // Never blocking in the open: a pipe or a device in a file's place is a failure, found
+  // below. A writer never follows a symbolic link: anybody who may write the shared folder
+  // could otherwise make the program overwrite any file its account may write.
+  int flags = O_RDONLY | O_NONBLOCK;
   int lock = LOCK_SH;
-  if (mode == Open::CreateAlways) flags = O_WRONLY | O_CREAT, lock = LOCK_EX;
-  if (mode == Open::CreateNew) flags = O_WRONLY | O_CREAT | O_EXCL, lock = LOCK_EX;
+  if (mode == Open::CreateAlways) flags = O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK;
+  if (mode == Open::CreateNew) flags = O_WRONLY | O_CREAT | O_EXCL | O_NONBLOCK;
+  if (mode != Open::ReadExisting) lock = LOCK_EX;
 
   Descriptor fd(OpenNative(native, flags));
   if (!fd.Valid()) {
-    const int error = errno;
+    int error = errno;
+    if (error == EEXIST) error = WhyNotCreated(native);
     openError_ = ErrorOf(error == EEXIST   ? Failure::AlreadyExists
                          : error == ENOENT ? Failure::NotFound
                                            : Failure::Other,
@@ -252,11 +279,12 @@ File::File(const std::wstring& path, Open mode) {
     return;
   }
   struct stat info {};
-  if (::fstat(fd.Get(), &info) != 0 || S_ISDIR(info.st_mode)) {
-    // CreateFileW does not open a folder as a file.
-    openError_ = ErrorOf(Failure::Other, EISDIR);
+  if (::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+    // CreateFileW does not open a folder as a file; a pipe or a device is no file either.
+    openError_ = ErrorOf(Failure::Other, S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
     return;
   }
+  ::fcntl(fd.Get(), F_SETFL, ::fcntl(fd.Get(), F_GETFL) & ~O_NONBLOCK);  // a file never blocks
   if (!LockNow(fd.Get(), lock)) {
     const int error = errno;
     openError_ = ErrorOf(error == EWOULDBLOCK ? Failure::SharingViolation : Failure::Other, error);

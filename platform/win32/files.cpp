@@ -50,6 +50,10 @@ bool FileExists(const std::wstring& path) {
   return HasAttributes(path, false);
 }
 
+bool FileExistsInAnyCase(const std::wstring& path) {
+  return FileExists(path);  // Windows' names compare without regard to case
+}
+
 bool DirectoryExists(const std::wstring& path) {
   return HasAttributes(path, true);
 }
@@ -103,7 +107,12 @@ File::File(const std::wstring& path, Open mode) {
   }
   HANDLE raw = CreateFileW(path.c_str(), access, FILE_SHARE_READ, nullptr, disposition,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  const DWORD error = GetLastError();
+  DWORD error = GetLastError();
+  // A folder of that name is no file that exists: it refuses a writer as CREATE_ALWAYS does.
+  if (raw == INVALID_HANDLE_VALUE && KindOf(error) == FileFailure::AlreadyExists &&
+      DirectoryExists(path)) {
+    error = ERROR_ACCESS_DENIED;
+  }
   handle_ = std::make_unique<Handle>();
   handle_->file = win32::KernelHandle(raw);
   if (!handle_->file.Valid()) openError_ = ErrorOf(KindOf(error), error);

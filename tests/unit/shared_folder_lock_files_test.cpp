@@ -81,13 +81,63 @@ TEST_F(LockFiles, WriteIntoAMissingFolderRaisesTheIoError) {
   }
 }
 
-TEST_F(LockFiles, OnlyAFileCountsAndDeletingIsQuiet) {
-  fs::create_directory(temp.Path() / "pasta.lock");
-  EXPECT_FALSE(LockFileExists(L"pasta.exe", Folder()));
-  DeleteLockFile(L"pasta.exe", Folder());  // a folder is left alone
-  EXPECT_TRUE(fs::exists(temp.Path() / "pasta.lock"));
-  DeleteLockFile(L"nada.exe", Folder());  // nothing to delete
+// What may stand at a lock file's name, and what the start-up's test and write make of it.
+struct StandingCase {
+  const char* name;
+  const char* entry;  // the entry in the folder, by this name
+  bool folder;        // a folder of that name, else a file
+  bool exists;        // LockFileExists for vandrelVirazuzor.exe
+};
 
+std::ostream& operator<<(std::ostream& out, const StandingCase& c) {
+  return out << c.name;
+}
+
+class LockFileNameTaken : public testing::TestWithParam<StandingCase> {
+ protected:
+  test_support::TempFolder temp;
+};
+
+TEST_P(LockFileNameTaken, OnlyAFileInAnyCapitalsIsAnotherCopy) {
+  const StandingCase& c = GetParam();
+  const fs::path entry = temp.Path() / c.entry;
+  if (c.folder) {
+    fs::create_directory(entry);
+  } else {
+    test_support::WriteBytes(entry, "x");
+  }
+  const std::wstring exe = L"vandrelVirazuzor.exe";
+  EXPECT_EQ(LockFileExists(exe, temp.WithSeparator()), c.exists);
+  DeleteLockFile(exe, temp.WithSeparator());  // a folder is left alone, and nobody is told
+  if (c.folder) {
+    EXPECT_TRUE(fs::is_directory(entry));
+    // The start-up goes on to the write, whose failure names the path: no second copy runs.
+    // (The folder holds the lock file's very name where names compare without case.)
+    const std::wstring path = temp.WithSeparator() + L"vandrelVirazuzor.lock";
+    const bool sameName = platform::DirectoryExists(path);
+    try {
+      EXPECT_EQ(WriteLockFile(exe, temp.WithSeparator()), LockWrite::Written);
+      EXPECT_FALSE(sameName) << "a folder taken for a lock file";
+    } catch (const IoError& error) {
+      EXPECT_TRUE(sameName);
+      EXPECT_EQ(error.Path(), path);
+      EXPECT_FALSE(error.SystemText().empty());
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    LockFiles, LockFileNameTaken,
+    testing::Values(StandingCase{"file", "vandrelVirazuzor.lock", false, true},
+                    StandingCase{"file_in_capitals", "VANDRELVIRAZUZOR.LOCK", false, true},
+                    StandingCase{"file_in_mixed_capitals", "VandrelVirazuzor.Lock", false, true},
+                    StandingCase{"other_file", "vandrelVirazuzor.lock.old", false, false},
+                    StandingCase{"folder", "vandrelVirazuzor.lock", true, false},
+                    StandingCase{"folder_in_capitals", "VANDRELVIRAZUZOR.LOCK", true, false}),
+    [](const testing::TestParamInfo<StandingCase>& info) { return std::string(info.param.name); });
+
+TEST_F(LockFiles, DeletingIsQuiet) {
+  DeleteLockFile(L"nada.exe", Folder());  // nothing to delete
   test_support::WriteBytes(temp.Path() / "vandrelService.lock", "");
   DeleteLockFile(L"vandrelService.exe", Folder());
   EXPECT_FALSE(LockFileExists(L"vandrelService.exe", Folder()));

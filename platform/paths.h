@@ -25,8 +25,13 @@ std::wstring FolderOf(const std::wstring& path);
 // The part after the last separator (all of the path when it has none).
 std::wstring FileNameOf(const std::wstring& path);
 
-// Full path of the running executable (GetModuleFileNameW of the main module).
+// Full path of the running executable (GetModuleFileNameW of the main module), as it was
+// when the program started.
 std::wstring ExecutablePath();
+// A path through which the file that runs can be examined (its date), also once a package
+// update has put another file under its name: POSIX /proc/self/exe; Windows, whose loader
+// keeps the running file from being replaced, ExecutablePath(). The override counts here too.
+std::wstring RunningImagePath();
 
 // Tests stand the program in another folder by naming the executable path it should
 // report; an empty text restores the real one. Never called by the program itself.

@@ -35,12 +35,16 @@ void ReportMissingAndEnd(const UpdatePaths& paths, const std::wstring& fileName)
 }
 
 // The date as the locale writes it, read back: what the comparison looks at. A date that
-// cannot be read, written or read back stops the check.
-platform::LocalDateTime DateOf(const std::wstring& path) {
+// cannot be read, written or read back stops the check, naming the file by shownPath.
+platform::LocalDateTime DateOf(const std::wstring& path, const std::wstring& shownPath) {
   const std::optional<platform::LocalDateTime> date =
       platform::ParseDefaultDateTime(FileDateText(path));
-  if (!date) throw FileDateError(path);
+  if (!date) throw FileDateError(shownPath);
   return *date;
+}
+
+platform::LocalDateTime DateOf(const std::wstring& path) {
+  return DateOf(path, path);
 }
 
 }  // namespace
@@ -98,7 +102,9 @@ void CheckForUpdateWith(const UpdateCheckSteps& steps, const UpdatePaths& paths,
   }
 
   // Another date either way means another build: an older published copy is installed too.
-  const platform::LocalDateTime own = DateOf(platform::ExecutablePath());
+  // The own date is the date of the file that runs, even once an update took its name.
+  const platform::LocalDateTime own =
+      DateOf(platform::RunningImagePath(), platform::ExecutablePath());
   if (own == DateOf(published)) return;
 
   if (!platform::FileExists(UpdaterPath(paths))) {

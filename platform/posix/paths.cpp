@@ -1,4 +1,4 @@
-// The running executable's path from /proc, with the tests' override.
+// The running executable's path from /proc, taken once, with the tests' override.
 #include "platform/paths.h"
 
 #include <unistd.h>
@@ -26,11 +26,9 @@ std::wstring& OverridePath() {
 
 const bool kDotlessNameIsItsBaseName = true;
 
-std::wstring ExecutablePath() {
-  {
-    std::lock_guard lock(OverrideMutex());
-    if (!OverridePath().empty()) return OverridePath();
-  }
+namespace {
+
+std::wstring ReadOwnPath() {
   std::string buffer(4096, '\0');
   for (;;) {
     const ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size());
@@ -41,6 +39,27 @@ std::wstring ExecutablePath() {
     }
     buffer.resize(buffer.size() * 2);
   }
+}
+
+}  // namespace
+
+std::wstring ExecutablePath() {
+  {
+    std::lock_guard lock(OverrideMutex());
+    if (!OverridePath().empty()) return OverridePath();
+  }
+  // Taken once, as Windows' loader holds it: a package update that moves a new file into
+  // this one's name makes /proc name the running one "... (deleted)" from then on.
+  static const std::wstring own = ReadOwnPath();
+  return own;
+}
+
+std::wstring RunningImagePath() {
+  {
+    std::lock_guard lock(OverrideMutex());
+    if (!OverridePath().empty()) return OverridePath();
+  }
+  return L"/proc/self/exe";  // the file that runs, even once another took its name
 }
 
 void OverrideExecutablePathForTesting(const std::wstring& path) {

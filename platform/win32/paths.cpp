@@ -39,6 +39,10 @@ std::wstring ExecutablePath() {
   }
 }
 
+std::wstring RunningImagePath() {
+  return ExecutablePath();  // the loader keeps the running file from being replaced
+}
+
 void OverrideExecutablePathForTesting(const std::wstring& path) {
   ExecutablePathOverride() = path;
 }

@@ -22,7 +22,7 @@ int RunApplication() {
   LiveSteps steps;
   auto form = std::make_unique<TfrmPrincipal>(*view, steps);
   frmPrincipal = form.get();
-  // Headless: SIGINT and SIGTERM act as the menu entry "&Sair".
+  // Headless: SIGINT, SIGTERM and SIGHUP act as the menu entry "&Sair".
   platform::SetTerminationSignalHandler([] { RunHandler([] { frmPrincipal->Sair1Click(); }); });
 
   // An error abandons the rest of the creation; the program stays resident all the same.

@@ -31,8 +31,8 @@ void SleepMilliseconds(unsigned milliseconds);
 // Runs the loop until a termination request; returns the exit code (0).
 int RunEventLoop();
 
-// Headless: SIGINT and SIGTERM run this handler on the loop thread (at its next turn or inside
-// ProcessPendingMessages). Windows: not used; the session's end is the system's affair. An
+// Headless: SIGINT, SIGTERM and SIGHUP run this handler on the loop thread (at its next turn or
+// inside ProcessPendingMessages). Windows: not used; the session's end is the system's affair. An
 // empty function restores the default (the handler is dropped and the signals are ignored).
 void SetTerminationSignalHandler(std::function<void()> handler);
 

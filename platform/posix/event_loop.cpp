@@ -1,5 +1,5 @@
 // Headless event loop: one thread, a deadline per armed timer, and a signal descriptor through
-// which SIGINT and SIGTERM reach the loop thread.
+// which SIGINT, SIGTERM and SIGHUP reach the loop thread.
 #include "platform/event_loop.h"
 #include "platform/posix/loop_start.h"
 
@@ -36,7 +36,8 @@ std::function<void()> g_signalHandler;
 std::deque<std::function<void()>> g_tasks;
 std::vector<std::function<void()>> g_loopStartTasks;
 
-// SIGINT and SIGTERM are blocked in the loop thread and in every thread started after it (the
+// SIGINT, SIGTERM and SIGHUP (the terminal closed under a foreground copy) are blocked in
+// the loop thread and in every thread started after it (the
 // database client's among them) and read from this descriptor instead. No handler ever runs
 // for them: the Firebird client installs its own, which would shut its engine down under the
 // open connection before "&Sair" could release it.
@@ -48,6 +49,7 @@ void EnsureSignalDescriptor() {
   sigemptyset(&signals);
   sigaddset(&signals, SIGINT);
   sigaddset(&signals, SIGTERM);
+  sigaddset(&signals, SIGHUP);
   pthread_sigmask(SIG_BLOCK, &signals, nullptr);
   g_signalFd = signalfd(-1, &signals, SFD_NONBLOCK | SFD_CLOEXEC);
 }

@@ -13,9 +13,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 #include <vector>
 
 #include "app/command_line.h"
+#include "platform/posix/process_start.h"
 #include "virazuzor_build_date.h"
 
 int main(int argc, char* argv[]) {
+  platform::PrepareProcess();
   const std::vector<std::string_view> arguments(argv + 1, argv + argc);
   const app::CommandLineAnswer answer = app::AnswerCommandLine(arguments, VIRAZUZOR_BUILD_DATE);
   std::fputs(answer.output.c_str(), stdout);

@@ -1,5 +1,6 @@
 #include "platform/posix/log_lines.h"
 
+#include <stdio_ext.h>
 #include <sys/stat.h>
 
 #include <charconv>
@@ -61,8 +62,13 @@ void WriteLines(std::FILE* stream, std::string_view text) {
     if (end == std::string_view::npos) break;
     start = end + 1;
   }
-  std::fwrite(lines.data(), 1, lines.size(), stream);
-  std::fflush(stream);
+  // A line that cannot be written (a pipe whose reader has gone, a full disk) is dropped
+  // whole, so that it neither ends the program nor comes out later with another line.
+  if (std::fwrite(lines.data(), 1, lines.size(), stream) != lines.size() ||
+      std::fflush(stream) != 0) {
+    __fpurge(stream);
+    std::clearerr(stream);
+  }
 }
 
 }  // namespace platform

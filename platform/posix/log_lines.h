@@ -14,7 +14,8 @@ namespace platform {
 std::string LineStamp(std::FILE* stream);
 
 // Writes the text (UTF-8, lines separated by '\n') as whole lines, each with the one stamp of
-// this moment, and flushes it so that a pipe or the journal sees it as it happens.
+// this moment, and flushes it so that a pipe or the journal sees it as it happens. Lines that
+// cannot be written are dropped.
 void WriteLines(std::FILE* stream, std::string_view text);
 
 }  // namespace platform

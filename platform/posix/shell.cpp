@@ -47,10 +47,11 @@ void ShellOpen(const std::wstring& file, const std::optional<std::wstring>& para
     ::setsid();
     const pid_t child = ::fork();
     if (child == 0) {
-      // The program starts with no signal blocked, whatever this process blocks.
+      // The program starts with no signal blocked or ignored, whatever this process does.
       sigset_t none;
       sigemptyset(&none);
       ::sigprocmask(SIG_SETMASK, &none, nullptr);
+      ::signal(SIGPIPE, SIG_DFL);
       const int null = ::open("/dev/null", O_RDONLY);
       if (null >= 0) {
         ::dup2(null, STDIN_FILENO);

@@ -57,7 +57,7 @@ std::vector<char> Connection::AttachBlock() const {
 void Connection::Open() {
   if (Connected()) return;
   const std::vector<char> block = AttachBlock();
-  const std::string name = platform::ToAnsi(databaseName_);
+  const std::string name = platform::ToNarrowFileName(databaseName_);
   fb::StatusVector status{};
   fb::DbHandle handle{};
   if (client_.attachDatabase(status, 0, name.c_str(), &handle, static_cast<short>(block.size()),

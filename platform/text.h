@@ -15,6 +15,10 @@ std::wstring FromUtf8(std::string_view bytes);
 std::string ToAnsi(std::wstring_view text);
 std::wstring FromAnsi(std::string_view bytes);
 
+// A file name (a database's among them) as the narrow calls of the system and of the database
+// client take it: the ANSI code page on Windows, UTF-8 elsewhere, the locale's encoding.
+std::string ToNarrowFileName(std::wstring_view name);
+
 // The text of a file that workstations of either kind write and read (the ini files, the
 // connection-state file). Windows: the ANSI code page, as FromAnsi. Elsewhere: UTF-8 when the
 // bytes are valid UTF-8, as Linux editors write them, else Windows-1252, as Windows

@@ -136,6 +136,10 @@ std::string ToAnsi(std::wstring_view text) {
   return out;
 }
 
+std::string ToNarrowFileName(std::wstring_view name) {
+  return ToUtf8(name);
+}
+
 std::wstring FromAnsi(std::string_view bytes) {
   std::wstring out;
   out.reserve(bytes.size());

@@ -61,6 +61,10 @@ std::string ToAnsi(std::wstring_view text) {
   return Narrow(CP_ACP, WC_NO_BEST_FIT_CHARS, text, "?");
 }
 
+std::string ToNarrowFileName(std::wstring_view name) {
+  return ToAnsi(name);  // what the narrow calls of Windows and of gds32.dll take
+}
+
 std::wstring FromAnsi(std::string_view bytes) {
   return Widen(CP_ACP, bytes);
 }

@@ -306,6 +306,84 @@ class EndToEnd(unittest.TestCase):
                                f"end of {companion}")
                 self.assertEqual(supervisor.errors(), "")
 
+    def test_portuguese_letters_in_every_name_reach_the_server(self):
+        # The installation, and with it the program's own path that the client sends along,
+        # the data folder and the database file all have letters beyond ASCII; the environment
+        # names no UTF-8 locale, as a service's often does.
+        inst = self.installation("Gestão", server=True)
+        (inst.dados / "ZELTRAN.FDB").rename(inst.dados / "Ação.FDB")
+        (inst.dados / "Servidor.ini").write_bytes(
+            f"[Database]\r\nServidor=localhost/{server_port()}\r\npath={inst.dados}/\r\n"
+            "name=Ação.FDB\r\n".encode("cp1252"))
+        supervisor = inst.start(env={"LC_ALL": "C"})
+        wait_until(inst.own_lock.exists, START_UP, "own lock file")
+        self.assertEqual(supervisor.sair(), 0)
+        self.assertIn("Situação Atual: CONECTADO", supervisor.lines())
+        self.assertIn(f"Base de dados: localhost/{server_port()}:{inst.dados}/Ação.FDB",
+                      supervisor.lines())
+        self.assertEqual(supervisor.errors(), "")
+
+    def test_own_file_replaced_while_it_runs(self):
+        # A package update moves a new file into the program's name; the program still knows
+        # its own path and the date of the file that runs, so the update branch removes the
+        # right lock file and compares the right date.
+        inst = self.installation("replaced")
+        supervisor = inst.start()
+        wait_until(inst.own_lock.exists, START_UP, "own lock file")
+        fresh = inst.sistema / "vandrelVirazuzor.new"
+        fresh.write_bytes(inst.exe.read_bytes())
+        fresh.chmod(0o755)
+        fresh.rename(inst.exe)
+        published = inst.update / inst.exe.name
+        os.utime(published, (time.time(), os.stat(published).st_mtime + 86400))
+        os.utime(inst.exe, (time.time(), os.stat(published).st_mtime))  # as new as published
+        inst.write_state("ATUALIZAR")
+        self.assertEqual(supervisor.wait_exit(SETTLED_PERIOD + UPDATE_PAUSE + NOTICE), 0)
+        wait_until((inst.update / "vandrelAtualizador.record").exists, TICK_WORK, "updater")
+        self.assertFalse(inst.own_lock.exists())
+        self.assertEqual(supervisor.errors(), "")
+
+    def test_hang_up_and_lost_standard_streams_end_nothing_but_by_sair(self):
+        # SIGHUP (the terminal closed) acts as "&Sair"; so do SIGTERM and SIGINT, also when the
+        # program was started with its standard streams closed, or writes into a pipe whose
+        # reader has gone.
+        inst = self.installation("streams", server=True)  # a socket that could take fd 1
+        def close_standard_streams():
+            for fd in (0, 1, 2):
+                os.close(fd)
+        starts = {
+            "hang-up": (dict(), signal.SIGHUP),
+            "closed": (dict(stdin=None, stdout=None, stderr=None,
+                            preexec_fn=close_standard_streams), signal.SIGTERM),
+            "reader gone": (dict(stdout=subprocess.PIPE), signal.SIGINT),
+        }
+        for tag, (streams, ending) in starts.items():
+            with self.subTest(tag):
+                process = subprocess.Popen(
+                    [str(inst.exe)], cwd=inst.sistema,
+                    **dict(dict(stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                stderr=subprocess.DEVNULL), **streams))
+                if process.stdout:
+                    process.stdout.close()  # nobody reads the status lines
+                try:
+                    # The first tick starts the companions: the loop, and with it the status
+                    # lines of the start-up, came before it.
+                    wait_until(inst.lock("vandrelMonitorEmail").exists, FIRST_TICK, "first tick")
+                    self.assertIsNone(process.poll(), "ended before the signal")
+                    if tag == "closed":
+                        # Not the server's socket nor a file: the status lines go nowhere.
+                        self.assertEqual([os.readlink(f"/proc/{process.pid}/fd/{fd}")
+                                          for fd in (0, 1, 2)], ["/dev/null"] * 3)
+                    process.send_signal(ending)
+                    self.assertEqual(process.wait(timeout=30), 0)
+                    self.assertFalse(inst.own_lock.exists())
+                finally:
+                    if process.poll() is None:
+                        process.kill()
+                        process.wait()
+                    inst.own_lock.unlink(missing_ok=True)
+                    inst.stop_companions()  # the next start's first tick starts them again
+
     def test_connection_state_written_by_another_program_is_obeyed(self):
         inst = self.installation("state")
         supervisor = inst.start()

@@ -137,7 +137,7 @@ bool FileExists(const std::wstring& path) {
 bool FileExistsInAnyCase(const std::wstring& path) {
   if (FileExists(path)) return true;
   const std::size_t cut = path.rfind(kSeparator);
-  const std::wstring folder = cut == std::wstring::npos ? L"." : path.substr(0, cut + 1);
+  const std::wstring folder = cut == std::wstring::npos ? L"" : path.substr(0, cut + 1);
   const std::wstring name = cut == std::wstring::npos ? path : path.substr(cut + 1);
   for (const std::wstring& entry : FindEntries(folder, L"*")) {
     if (SameNameIgnoringCase(entry, name) && FileExists(folder + entry)) return true;

@@ -136,6 +136,16 @@ INSTANTIATE_TEST_SUITE_P(
                     StandingCase{"folder_in_capitals", "VANDRELVIRAZUZOR.LOCK", true, false}),
     [](const testing::TestParamInfo<StandingCase>& info) { return std::string(info.param.name); });
 
+TEST_F(LockFiles, EmptyFolderIsTheCurrentOneForAnyCapitalsToo) {
+  // An empty nomearquivo gives the empty data folder: names then lie in the current folder.
+  test_support::WriteBytes(temp.Path() / "VANDRELMONITOREMAIL.LOCK", "x");
+  const fs::path before = fs::current_path();
+  fs::current_path(temp.Path());
+  const bool found = LockFileExists(L"vandrelMonitorEmail.exe", L"");
+  fs::current_path(before);
+  EXPECT_TRUE(found);
+}
+
 TEST_F(LockFiles, DeletingIsQuiet) {
   DeleteLockFile(L"nada.exe", Folder());  // nothing to delete
   test_support::WriteBytes(temp.Path() / "vandrelService.lock", "");

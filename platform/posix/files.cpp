@@ -284,7 +284,8 @@ File::File(const std::wstring& path, Open mode) {
     openError_ = ErrorOf(Failure::Other, S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
     return;
   }
-  ::fcntl(fd.Get(), F_SETFL, ::fcntl(fd.Get(), F_GETFL) & ~O_NONBLOCK);  // a file never blocks
+  // A regular file's reads and writes never wait; the flag goes only for good order.
+  static_cast<void>(::fcntl(fd.Get(), F_SETFL, ::fcntl(fd.Get(), F_GETFL) & ~O_NONBLOCK));
   if (!LockNow(fd.Get(), lock)) {
     const int error = errno;
     openError_ = ErrorOf(error == EWOULDBLOCK ? Failure::SharingViolation : Failure::Other, error);

@@ -64,7 +64,8 @@ def client_env():
 
 def wine_env():
     env = client_env()
-    env.update(WINEARCH=ARGS.arch, WINEPREFIX=str(ARGS.prefix), WINEDEBUG="-all",
+    # File names and command lines pass between Linux and Wine as UTF-8.
+    env.update(LANG="C.UTF-8", WINEARCH=ARGS.arch, WINEPREFIX=str(ARGS.prefix), WINEDEBUG="-all",
                WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d")
     return env
 
@@ -90,11 +91,13 @@ class Server:
         """Runs SQL (statements ended by ';') through the server as SYSDBA; its output."""
         connect = (f"connect '{self.connection(database)}' user 'SYSDBA' "
                    f"password '{self.password}';\n" if database else "")
-        done = subprocess.run(["isql-fb", "-q"], input=f"set bail on;\n{connect}{sql}\n",
-                              env=client_env(), capture_output=True, text=True)
-        if done.returncode != 0 or "Statement failed" in done.stdout + done.stderr:
-            raise AssertionError(f"isql on {database}: {done.stdout}{done.stderr}")
-        return done.stdout
+        done = subprocess.run(["isql-fb", "-q"],
+                              input=f"set bail on;\n{connect}{sql}\n".encode(),
+                              env=client_env(), capture_output=True)
+        out = (done.stdout + done.stderr).decode(errors="replace")
+        if done.returncode != 0 or "Statement failed" in out:
+            raise AssertionError(f"isql on {database}: {out}")
+        return done.stdout.decode(errors="replace")
 
 
 def wait_until(predicate, timeout, what):
@@ -143,9 +146,14 @@ class Watcher:
 
 
 class Installation:
-    def __init__(self, name, server="shared", service=False, database_folder=None):
+    def __init__(self, name, server="shared", service=False, database_folder=None,
+                 server_folder=None, ini_encoding="cp1252", lang=None):
         """server: the private server that holds its database; database_folder: where the
-        server ini says the database lies (Dados\\ unless a scenario points elsewhere)."""
+        server ini says the database lies (Dados\\ unless a scenario points elsewhere);
+        server_folder: a folder of the server for the database, where Dados\\ has a name that
+        the Linux client cannot pass (it reads the 8-bit name in its Unix locale's encoding,
+        a Windows client in the ANSI code page); ini_encoding: how both ini files are saved;
+        lang: the locale of a Wine prefix of its own (the locale is the prefix's)."""
         self.root = ARGS.root / name
         shutil.rmtree(self.root, ignore_errors=True)
         self.sistema, self.dados, self.update = (self.root / d for d in ("Sistema", "Dados",
@@ -166,19 +174,28 @@ class Installation:
         shutil.copy2(ARGS.build / "standins" / "vandrelAtualizador.exe", self.update)
         shutil.copy2(self.exe, self.update / self.exe.name)
         # The database as the server sees it: a Linux path.
+        self.prefix = ARGS.root / f"prefix-{lang}" if lang else ARGS.prefix
+        self.lang = lang
         self.database = self.dados / "ZELTRAN.FDB"
-        folder = database_folder or self.dados
+        if server_folder:
+            self.database = ARGS.root / server_folder / "ZELTRAN.FDB"
+            shutil.rmtree(self.database.parent, ignore_errors=True)
+            self.database.parent.mkdir(parents=True)
+        folder = database_folder or self.database.parent
         self.connection = f"localhost/{self.server.port()}:{folder}/ZELTRAN.FDB"
         (self.sistema / "vandrelempresa.ini").write_bytes(
-            f"[IniServidor]\r\nnomearquivo={win(self.dados)}\\Servidor.ini\r\n".encode("cp1252"))
+            f"[IniServidor]\r\nnomearquivo={win(self.dados)}\\Servidor.ini\r\n"
+            .encode(ini_encoding))
         (self.dados / "Servidor.ini").write_bytes(
             f"[Database]\r\nServidor=localhost/{self.server.port()}\r\npath={folder}/\r\n"
-            f"name=ZELTRAN.FDB\r\n".encode("cp1252"))
+            f"name=ZELTRAN.FDB\r\n".encode(ini_encoding))
         self.create_database()
         self.write_state("CONECTAR")
         self.own_lock = self.dados / "vandrelVirazuzor.lock"
         self.processes = []
         self.holder = None
+        if self.lang:
+            with_prefix(self.env())
 
     # -- the database, seen from the server --
     def create_database(self):
@@ -229,7 +246,7 @@ class Installation:
         which the stale-lock sweep takes for "in use"."""
         marker = pathlib.Path(str(self.database) + ".held")
         self.holder = subprocess.Popen([WINE, str(ARGS.helper), "hold", win(self.database)],
-                                       env=wine_env(), stdin=subprocess.DEVNULL,
+                                       env=self.env(), stdin=subprocess.DEVNULL,
                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         wait_until(marker.exists, 30, "database held")
 
@@ -256,8 +273,14 @@ class Installation:
             (self.dados / f"{companion}.stop").unlink(missing_ok=True)
 
     # -- the program --
+    def env(self):
+        env = wine_env()
+        if self.lang:
+            env.update(LANG=self.lang, LC_ALL=self.lang, WINEPREFIX=str(self.prefix))
+        return env
+
     def start(self):
-        process = subprocess.Popen([WINE, str(self.exe)], cwd=self.sistema, env=wine_env(),
+        process = subprocess.Popen([WINE, str(self.exe)], cwd=self.sistema, env=self.env(),
                                    stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                    stderr=subprocess.DEVNULL)
         self.processes.append(process)
@@ -266,7 +289,7 @@ class Installation:
     def helper(self, command):
         """Runs a window_helper command on this installation's main window: its output, or
         None when the window is not there."""
-        done = subprocess.run([WINE, str(ARGS.helper), command, win(self.exe)], env=wine_env(),
+        done = subprocess.run([WINE, str(ARGS.helper), command, win(self.exe)], env=self.env(),
                               stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
         return done.stdout.decode("utf-8") if done.returncode == 0 else None
 
@@ -289,6 +312,8 @@ class Installation:
             if process.poll() is None:
                 process.kill()
                 process.wait()
+        if self.lang:
+            end_wine(self.env())
         if self.holder:
             pathlib.Path(str(self.database) + ".held").unlink(missing_ok=True)
             try:
@@ -387,7 +412,7 @@ def scenario_update_hands_over_and_ends(inst, watcher):
     stat = os.stat(published)
     os.utime(published, (stat.st_atime, stat.st_mtime + 86400))
     inst.write_state("ATUALIZAR")
-    code = supervisor.wait(timeout=FIRST_TICK + 2 + 5 + 15)
+    code = supervisor.wait(timeout=SETTLED_PERIOD + 2 + 5 + 15)
     check(code == 0, f"exit code after the update: {code}")
     record = inst.update / "vandrelAtualizador.record"
     wait_until(record.exists, 15, "updater record")
@@ -494,6 +519,43 @@ def scenario_start_up_without_client_says_desconectado(inst, watcher):
     check(inst.sair(supervisor) == 0, "exit code of &Sair")
 
 
+def scenario_as_users_have_it(inst, watcher):
+    """Non-ASCII folder names written in the ini files' own encoding, and a database whose
+    server folder has a non-ASCII name: the program reads both inis, passes the 8-bit name
+    and works as anywhere else."""
+    supervisor = inst.start()
+    wait_until(inst.own_lock.exists, 30, "own lock file")
+    wait_until(lambda: inst.lock("vandrelMonitorEmail").exists(), FIRST_TICK, "first tick")
+    labels = inst.labels()
+    check("CONECTADO" in labels and inst.connection in labels, f"labels: {labels}")
+    check(inst.attachments() == 1, f"attachments: {inst.attachments()}")
+    check(inst.parameters() == ["Versao Inicial", str(max(LOG_NUMBERS))],
+          f"TAB_PARAMETRO: {inst.parameters()}")
+    check(inst.sair(supervisor) == 0, "exit code of &Sair")
+    check(not inst.own_lock.exists(), "own lock file left after &Sair")
+
+
+def scenario_portuguese_locale(inst, watcher):
+    """The locale's formats: the version and start-time labels read day/month/year, and the
+    date comparison parses them back (equal dates: no update; two seconds apart: the update)."""
+    stamp = time.mktime((2014, 3, 25, 10, 15, 42, 0, 0, -1))
+    published = inst.update / inst.exe.name
+    for exe in (inst.exe, published):
+        os.utime(exe, (stamp, stamp))
+    supervisor = inst.start()
+    wait_until(inst.own_lock.exists, 30, "own lock file")
+    labels = inst.labels()
+    today = time.strftime("%d/%m/%Y")
+    check("Versão: 25/03/2014 10:15" in labels, f"labels: {labels}")
+    check(any(label.startswith(f"Em atividade desde {today} ") for label in labels),
+          f"labels: {labels}")
+    check(supervisor.poll() is None, "the program ended with equal dates")
+    os.utime(published, (stamp + 2, stamp + 2))
+    inst.write_state("ATUALIZAR")
+    check(supervisor.wait(timeout=SETTLED_PERIOD + 2 + 5 + 15) == 0, "no hand-over")
+    wait_until((inst.update / "vandrelAtualizador.record").exists, 15, "updater record")
+
+
 def refused(inst, watcher):
     scenario_open_refused_at_start_up(inst, watcher, REFUSED)
 
@@ -511,6 +573,11 @@ SCENARIOS = [
     ("refused", refused, {"server": "refusing"}),
     ("wrong path", wrong_path, {"database_folder": "/nonexistent/Dados"}),
     ("icon", scenario_icon_comes_back_with_the_shell, {}),
+    ("Instalação São João", scenario_as_users_have_it,
+     {"server_folder": "servidor/windows-1252", "ini_encoding": "cp1252"}),
+    ("Configuração Unicode", scenario_as_users_have_it,  # Notepad's UTF-16 with a byte-order mark
+     {"server_folder": "servidor/utf-16", "ini_encoding": "utf-16"}),
+    ("pt-BR", scenario_portuguese_locale, {"lang": "pt_BR.UTF-8"}),
     ("no client", scenario_start_up_without_client_says_desconectado, {}),
 ]
 # Boxes that a scenario may show; any other box fails it.
@@ -552,10 +619,20 @@ def run(name, scenario, options, watcher):
             inst.close()
 
 
-def end_wine():
+def end_wine(env=None):
     """Ends every program of the prefix and waits until its server has gone."""
-    subprocess.run(["wineserver", "-k"], env=wine_env(), stderr=subprocess.DEVNULL, check=False)
-    subprocess.run(["wineserver", "-w"], env=wine_env(), stderr=subprocess.DEVNULL, check=False)
+    env = env or wine_env()
+    subprocess.run(["wineserver", "-k"], env=env, stderr=subprocess.DEVNULL, check=False)
+    subprocess.run(["wineserver", "-w"], env=env, stderr=subprocess.DEVNULL, check=False)
+
+
+def with_prefix(env):
+    """Makes the environment's prefix, in its locale, unless it is there; its registry is
+    written when its server ends."""
+    if not (pathlib.Path(env["WINEPREFIX"]) / "system.reg").exists():
+        for command in ([WINE, "wineboot", "--init"], ["wineserver", "-w"]):
+            subprocess.run(command, env=env, stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL, check=False)
 
 
 def main():
@@ -582,9 +659,7 @@ def main():
     ARGS.helper = ARGS.build / "wine_e2e_tools" / "window_helper.exe"
     ARGS.root.mkdir(exist_ok=True)
     end_wine()  # whatever an earlier, interrupted run left in this prefix
-    if not (ARGS.prefix / "system.reg").exists():
-        subprocess.run([WINE, "wineboot", "--init"], env=wine_env(), stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL, check=False)
+    with_prefix(wine_env())
     watcher = Watcher()
     chosen = [s for s in SCENARIOS if not ARGS.only or s[0] in ARGS.only]
     failures = 0

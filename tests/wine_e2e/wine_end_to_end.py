@@ -18,6 +18,7 @@ Run it on a display (xvfb-run); the prefix lives in <build>/wine_e2e/prefix.
 
 import argparse
 import concurrent.futures
+import functools
 import os
 import pathlib
 import shutil
@@ -558,22 +559,16 @@ def scenario_portuguese_locale(inst, watcher):
     wait_until((inst.update / "vandrelAtualizador.record").exists, 15, "updater record")
 
 
-def refused(inst, watcher):
-    scenario_open_refused_at_start_up(inst, watcher, REFUSED)
-
-
-def wrong_path(inst, watcher):
-    scenario_open_refused_at_start_up(inst, watcher, NO_FILE)
-
-
 SCENARIOS = [
     ("sair", scenario_start_up_companions_and_sair, {"service": True}),
     ("disconnect", scenario_disconnect_and_connect, {}),
     ("second", scenario_second_copy_gives_way, {}),
     ("update dir", scenario_update_hands_over_and_ends, {}),  # a blank travels as "§"
     ("lost", scenario_server_lost_and_back, {"server": "lost"}),
-    ("refused", refused, {"server": "refusing"}),
-    ("wrong path", wrong_path, {"database_folder": "/nonexistent/Dados"}),
+    ("refused", functools.partial(scenario_open_refused_at_start_up, first_line=REFUSED),
+     {"server": "refusing"}),
+    ("wrong path", functools.partial(scenario_open_refused_at_start_up, first_line=NO_FILE),
+     {"database_folder": "/nonexistent/Dados"}),
     ("icon", scenario_icon_comes_back_with_the_shell, {}),
     ("Instalação São João", scenario_as_users_have_it,
      {"server_folder": "servidor/windows-1252", "ini_encoding": "cp1252"}),

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # A private Firebird server for the tests and benchmarks, never the system-wide service.
 #
-#   firebird-server.sh setup ROOT   make ROOT (configuration, private security database with
-#                                   the installation's SYSDBA password, a free port), start
+#   firebird-server.sh setup ROOT [PASSWORD]
+#                                   make ROOT (configuration, private security database with
+#                                   the installation's SYSDBA password, or PASSWORD for a server
+#                                   that refuses the installation, a free port), start
 #   firebird-server.sh start ROOT   start the server of an existing ROOT (same port)
 #   firebird-server.sh stop ROOT    stop it (nothing happens when it is not running)
 #   firebird-server.sh kill ROOT    end it with SIGKILL, as a crash or a lost server would
@@ -18,7 +20,7 @@ root=$(mkdir -p "$root" && cd "$root" && pwd)
 
 fb_lib=/usr/lib/x86_64-linux-gnu/firebird/3.0
 server=/usr/sbin/firebird
-password=plumgrave
+password=${3:-plumgrave}
 
 client_env() {
   export FIREBIRD="$root" FIREBIRD_LOCK="$root/lock" FIREBIRD_TMP="$root/tmp"

@@ -15,22 +15,54 @@ packages=(
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 
-missing=()
-for p in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
-    missing+=("$p")
+missing_of() {  # the packages of the arguments that are not installed
+  local p
+  for p in "$@"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+      echo "$p"
+    fi
+  done
+}
+
+updated=no
+install() {  # packages...
+  [ $# -gt 0 ] || return 0
+  echo "Installing: $*"
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    as_root dpkg --add-architecture i386
   fi
-done
-if [ ${#missing[@]} -eq 0 ]; then
-  exit 0
+  export DEBIAN_FRONTEND=noninteractive
+  if [ $updated = no ]; then
+    # A mirror caught in the middle of its sync answers with errors for a while: try again a
+    # few times, then go on with the package lists there are.
+    local attempt
+    for attempt in 1 2 3; do
+      if as_root apt-get update -qq; then break; fi
+      if [ $attempt = 3 ]; then
+        echo "setup.sh: apt-get update kept failing; going on with the existing package lists" >&2
+      else
+        sleep $((attempt * 10))
+      fi
+    done
+    updated=yes
+  fi
+  # With their recommended packages: Wine's X11 driver wants the X render, cursor and font
+  # libraries and Wine's own fonts that it only recommends, and the screenshots need them.
+  as_root apt-get install -y -qq "$@" >/dev/null
+}
+
+mapfile -t missing < <(missing_of "${packages[@]}")
+install "${missing[@]}"
+
+# The Windows suites reach the real client through a Winelib DLL of the product's width
+# (tests/wine_e2e/gds32_bridge): the 32-bit Wine tools, the 32-bit client and a 32-bit C
+# compiler where this kernel runs 32-bit programs (the test scripts/test.sh makes), else the
+# 64-bit tools for the 64-bit build. The two tool sets exclude each other.
+if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  bridge=(wine32-tools:i386 libfbclient2:i386 gcc-multilib)
+else
+  bridge=(wine64-tools)
 fi
-echo "Installing: ${missing[*]}"
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-  as_root dpkg --add-architecture i386
-fi
-export DEBIAN_FRONTEND=noninteractive
-as_root apt-get update -qq
-# With their recommended packages: Wine's X11 driver wants the X render, cursor and font
-# libraries and Wine's own fonts that it only recommends, and the screenshots need them.
-as_root apt-get install -y -qq "${missing[@]}" >/dev/null
+mapfile -t missing < <(missing_of "${bridge[@]}")
+install "${missing[@]}"
 # The packaged Firebird service is not used: the tests start a private server of their own.

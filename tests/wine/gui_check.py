@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """The Windows program seen, not only asserted: it runs under wine64 on a virtual display with
-a small installation that has no database client, so its start-up shows the general error
-handler's box; the helper reads and closes that box, opens the status window as a double-click
-on the icon does, checks the layout, opens the icon's menu and shows a notice window.
+a small installation on the real database client (the gds32 bridge) and a private server,
+whose database lacks the update log, so its start-up shows the general error handler's box
+with the client's own text; the helper reads and closes that box, opens the status window as
+a double-click on the icon does, checks the layout, opens the icon's menu and shows a notice window.
 Screenshots of each go to <build>/ui-screenshots/."""
 import argparse
 import os
@@ -41,7 +42,13 @@ def main():
     parser.add_argument("--source", required=True)
     parser.add_argument("--program", required=True)
     parser.add_argument("--helper", required=True)
+    parser.add_argument("--bridge", required=True)
+    parser.add_argument("--firebird-root", required=True)
+    parser.add_argument("--firebird-script", required=True)
     args = parser.parse_args()
+    if not os.path.exists(args.bridge):
+        print(f"skipped: no {args.bridge} (the Wine tools for the build's width are missing)")
+        return 77
 
     build = os.path.abspath(args.build)
     shots = os.path.join(build, "ui-screenshots")
@@ -58,16 +65,32 @@ def main():
     with open(os.path.join(sistema, "vandrelempresa.ini"), "wb") as f:
         f.write(f"[IniServidor]\r\nnomearquivo={windows_path(dados)}\\Servidor.ini\r\n"
                 .encode("cp1252"))
+    # The real client beside the program, the database on the test run's private server; the
+    # updater and the published copy, of the same date, on the server.
+    shutil.copy2(args.bridge, os.path.join(sistema, "gds32.dll"))
+    update = os.path.join(install, "Update")
+    shutil.copy2(program, update)
+    shutil.copy2(os.path.join(build, "standins", "vandrelAtualizador.exe"), update)
+    server = os.path.join(os.path.abspath(args.firebird_root), "shared")
+    with open(os.path.join(server, "port")) as f:
+        port = f.read().strip()
     with open(os.path.join(dados, "Servidor.ini"), "wb") as f:
-        f.write(f"[Database]\r\nServidor=\r\npath={windows_path(dados)}\\\r\nname=ZELTRAN.FDB\r\n"
+        f.write(f"[Database]\r\nServidor=localhost/{port}\r\npath={dados}/\r\nname=ZELTRAN.FDB\r\n"
                 .encode("cp1252"))
+    client_env = dict(os.environ, FIREBIRD=server, FIREBIRD_LOCK=os.path.join(server, "lock"),
+                      FIREBIRD_TMP=os.path.join(server, "tmp"))
+    database = f"localhost/{port}:{dados}/ZELTRAN.FDB"
+    subprocess.run(["isql-fb", "-q"], env=client_env, check=True, text=True, input=(
+        f"create database '{database}' user 'SYSDBA' password 'plumgrave';\n"
+        "create table tab_parametro (codigo integer);\ninsert into tab_parametro values (1);\n"
+        "commit;\n"))
     with open(os.path.join(dados, "Virazuzor.txt"), "wb") as f:
         f.write(b"CONECTAR\r\n")
 
     display = free_display()
     xvfb = subprocess.Popen(["Xvfb", f":{display}", "-screen", "0", "1024x768x24", "-nolisten",
                              "tcp"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    env = dict(os.environ)
+    env = dict(client_env)
     # The installation's locale: dates as 25/03/2014 10:15:42.
     env.update(DISPLAY=f":{display}", WINEARCH="win64", WINEDEBUG="-all", LANG="pt_BR.UTF-8",
                LC_ALL="pt_BR.UTF-8",
@@ -107,14 +130,16 @@ def main():
         running = subprocess.Popen([WINE, program], env=env, cwd=sistema,
                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
-        # Start-up without a database client: the general error handler's box.
+        # The update check cannot fill script_rodado without the update log: the general
+        # error handler's box with the client's text.
         rc, _ = helper("wait-box", "vandrel Virazuzor", "60", timeout=90)
         check.expect(rc == 0, "the general error handler's box appears at start-up")
         time.sleep(1)
         screenshot("error_box.png")
         rc, text = helper("read-box", "vandrel Virazuzor", "10")
         print("box text: " + text.replace("\n", " | "))
-        check.expect(rc == 0 and text.endswith("."), "its text is read, ends with '.', and OK closes it")
+        check.expect(rc == 0 and "Table unknown" in text and "MOV_LOG_ATUALIZACAO" in text,
+                     "its text is the client's, names the missing table, and OK closes it")
         time.sleep(1)
         check.expect(running.poll() is None, "the program stays resident after the error")
 

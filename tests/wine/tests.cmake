@@ -10,6 +10,8 @@ if(WIN32)
   add_test(NAME wine_user_interface
     COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_LIST_DIR}/gui_check.py
       --build ${CMAKE_BINARY_DIR} --source ${PROJECT_SOURCE_DIR}
-      --program $<TARGET_FILE:vandrelVirazuzor> --helper $<TARGET_FILE:ui_helper>)
-  set_tests_properties(wine_user_interface PROPERTIES TIMEOUT 300 RESOURCE_LOCK wine_display)
+      --program $<TARGET_FILE:vandrelVirazuzor> --helper $<TARGET_FILE:ui_helper>
+      ${WINE_REAL_CLIENT_ARGS})
+  set_tests_properties(wine_user_interface PROPERTIES TIMEOUT 300 RESOURCE_LOCK wine_display
+    ${WINE_REAL_CLIENT_PROPERTIES})
 endif()

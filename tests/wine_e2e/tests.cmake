@@ -1,6 +1,7 @@
-# The Windows build's stand-in for the Firebird client (gds32.dll, test-only, never shipped), its
-# own test against the connection layer, and the end-to-end run of the whole program under
-# Wine and Xvfb. Nothing on other builds: there the real client and server are used.
+# The Windows build's stand-in for the Firebird client (test-only, never shipped) for the
+# failures a real server cannot produce on demand, with its own test; and the end-to-end run
+# of the whole program under Wine and Xvfb on the real client (real_client.cmake). Nothing on
+# other builds: there the real client and server are used directly.
 if(WIN32)
   set(GDS32_DOUBLE_DIR ${CMAKE_BINARY_DIR}/gds32_double)
 
@@ -45,7 +46,8 @@ if(WIN32)
     add_test(NAME wine_end_to_end
       COMMAND ${XVFB_RUN} -a -s "-screen 0 1024x768x24"
         ${Python3_EXECUTABLE} ${CMAKE_CURRENT_LIST_DIR}/wine_end_to_end.py
-        --build ${CMAKE_BINARY_DIR} --arch ${VIRAZUZOR_WINEARCH})
-    set_tests_properties(wine_end_to_end PROPERTIES TIMEOUT 400 RESOURCE_LOCK wine_display)
+        --build ${CMAKE_BINARY_DIR} --arch ${VIRAZUZOR_WINEARCH} ${WINE_REAL_CLIENT_ARGS})
+    set_tests_properties(wine_end_to_end PROPERTIES TIMEOUT 400 RESOURCE_LOCK wine_display
+      ${WINE_REAL_CLIENT_PROPERTIES})
   endif()
 endif()

@@ -16,6 +16,9 @@
 //                                starts again loses every icon; writes "removed" or "refused".
 //   window_helper taskbar-created <exe>  sends that window the shell's registered message
 //                                "TaskbarCreated", as the shell broadcasts it once it is back.
+//   window_helper hold <file>    holds the file open without delete sharing, as a Windows server
+//                                holds its open database, so that renaming it fails; makes
+//                                <file>.held once it holds it and lets go when that goes.
 // A test tool, never shipped.
 #include "platform/win32/windows_header.h"
 // After windows_header.h, which it needs.
@@ -197,6 +200,19 @@ int TaskbarCreated(const std::wstring& program) {
   return 0;
 }
 
+int Hold(const std::wstring& file) {
+  const platform::win32::KernelHandle held(
+      CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!held.Valid()) return 1;
+  const std::wstring marker = file + L".held";
+  const platform::win32::KernelHandle made(CreateFileW(
+      marker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!made.Valid()) return 1;
+  while (GetFileAttributesW(marker.c_str()) != INVALID_FILE_ATTRIBUTES) Sleep(100);
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -211,9 +227,10 @@ int wmain(int argc, wchar_t** argv) {
   if (argc == 3 && std::wstring(argv[1]) == L"tray") return Tray(argv[2]);
   if (argc == 3 && std::wstring(argv[1]) == L"drop-icon") return DropIcon(argv[2]);
   if (argc == 3 && std::wstring(argv[1]) == L"taskbar-created") return TaskbarCreated(argv[2]);
+  if (argc == 3 && std::wstring(argv[1]) == L"hold") return Hold(argv[2]);
   std::fputs(
       "usage: window_helper watch <file> | sair <exe> | abrir <exe> | labels <exe> | tray <exe>"
-      " | drop-icon <exe> | taskbar-created <exe>\n",
+      " | drop-icon <exe> | taskbar-created <exe> | hold <file>\n",
       stderr);
   return 2;
 }

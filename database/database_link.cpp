@@ -108,6 +108,12 @@ void DatabaseLink::ReleaseDatabase() {
   query.reset();
 }
 
+void DatabaseLink::LeaveToOperatingSystem() noexcept {
+  if (qryPesquisa) qryPesquisa->Abandon();
+  if (IBT_BancoDados) IBT_BancoDados->Abandon();
+  if (IBD_BancoDados) IBD_BancoDados->Abandon();
+}
+
 ProbeOutcome DatabaseLink::ProbeConnection() {
   // No objects: the client library was missing.
   if (!qryPesquisa || !IBD_BancoDados) return ProbeOutcome::NoObjects;

@@ -46,6 +46,11 @@ class DatabaseLink {
   // query. A failing close travels on and leaves the three objects in place. Without
   // objects (the client library was missing) there is nothing to do.
   void ReleaseDatabase();
+  // The ordinary end of the process other than "&Sair" and a refused second copy: the
+  // connection, its transaction and the query are left to the operating system, with no call
+  // to the server, which may be out of reach and hold the end for the client's network
+  // time-out. The objects then go without a call either.
+  void LeaveToOperatingSystem() noexcept;
   // Runs the probe statement. On its failure closes the connection and tells which failure
   // it was; the failure goes no further. A failing close travels on.
   ProbeOutcome ProbeConnection();

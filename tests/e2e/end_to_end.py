@@ -390,6 +390,17 @@ class EndToEnd(unittest.TestCase):
                 if server:
                     firebird_script("start")
 
+    def test_ordinary_end_with_the_connection_open_ends_with_code_0(self):
+        # An end other than "&Sair" leaves the open connection, its transaction and the probe
+        # statement to the operating system: the process still ends at once, with code 0.
+        inst = self.installation("left open", server=True)
+        supervisor = inst.start()
+        wait_until(lambda: inst.lock("vandrelMonitorEmail").exists(), FIRST_TICK, "first tick")
+        (inst.update / "vandrelAtualizador.exe").unlink()
+        inst.write_state("ATUALIZAR")
+        self.assertEqual(supervisor.wait_exit(SETTLED_PERIOD + UPDATE_PAUSE + TICK_WORK), 0)
+        self.assertIn("Não foi encontrado o vandrel Atualizador no Servidor", supervisor.errors())
+
     def test_update_hands_over_to_the_updater_and_ends(self):
         inst = self.installation("update dir")  # a blank in the path travels as "§"
         supervisor = inst.start()

@@ -34,6 +34,7 @@ else()
   # Cases that only a POSIX system can stage (a child process that gives up its rights or
   # limits its memory), from tests/posix/.
   list(APPEND UNIT_TEST_SOURCES
+    ../posix/error_handler_memory_test.cpp
     ../posix/file_error_text_test.cpp
     ../posix/ini_memory_test.cpp
     ../posix/lock_sweep_rights_test.cpp)

@@ -29,6 +29,7 @@ if(WIN32)
   # Checks of the Windows views that reach into their real windows.
   list(APPEND UNIT_TEST_SOURCES
     win32/scoped_win_test.cpp
+    win32/views_behaviour_test.cpp
     win32/views_teardown_test.cpp)
 else()
   # Cases that only a POSIX system can stage (a child process that gives up its rights or

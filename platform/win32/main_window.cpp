@@ -129,6 +129,10 @@ class Win32MainWindow final : public MainWindow {
   std::map<int, bool> autoSize_;
   NOTIFYICONDATAW trayIconData_{};
   bool trayIconWanted_ = false;  // added and not deleted: the shell must show it
+  // The page control: the window's active control whenever it is shown, until the user moves
+  // the focus elsewhere.
+  HWND pageControl_ = nullptr;
+  HWND activeControl_ = nullptr;
   MainWindowHandlers handlers_;
   ApplicationWindowEvents applicationEvents_;
   // The application's window is declared before the main window: the owned window goes first.
@@ -173,6 +177,8 @@ Win32MainWindow::Win32MainWindow(const WindowLayout& layout, const std::wstring&
     item.mask = TCIF_TEXT;
     item.pszText = pageCaption.data();
     SendMessageW(tabs, TCM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    pageControl_ = tabs;
+    activeControl_ = tabs;
     RECT page{0, 0, layout.clientWidth, layout.clientHeight};
     SendMessageW(tabs, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&page));
     parent = CreateWindowExW(WS_EX_CONTROLPARENT, win32::ContainerClassName(), L"",
@@ -220,6 +226,9 @@ void Win32MainWindow::Show() {
   ShowWindow(main_.get(), SW_SHOW);
   SetForegroundWindow(main_.get());
   BringWindowToTop(main_.get());
+  // The page control is the active control each time the window is shown.
+  activeControl_ = pageControl_;
+  if (activeControl_) SetFocus(activeControl_);
 }
 
 void Win32MainWindow::ShowPopupMenu() {
@@ -234,6 +243,20 @@ void Win32MainWindow::ShowPopupMenu() {
 
 LRESULT Win32MainWindow::WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
+    case WM_ACTIVATE:
+      // Leaving: the control that has the focus is the one to come back to.
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(hwnd, focus)) activeControl_ = focus;
+      }
+      break;
+    case WM_SETFOCUS:
+      // The window itself takes no keys: its active control does.
+      if (activeControl_ && IsWindow(activeControl_)) {
+        SetFocus(activeControl_);
+        return 0;
+      }
+      break;
     case kTrayCallbackMessage:
       if (lParam == WM_LBUTTONDBLCLK) {
         Run(handlers_.open);

@@ -1,16 +1,20 @@
 // The Windows views as the window system and the shell see them: the icon back after a shell
-// restart that Windows announces only to visible or unowned windows.
+// restart that Windows announces only to visible or unowned windows, the status window's
+// active control, the notice panel's frame.
 #include <gtest/gtest.h>
 
 #include "platform/win32/windows_header.h"
 // After windows_header.h, which they need.
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include <string>
 #include <vector>
 
 #include "app/main_window_layout.h"
+#include "notice/notice_layout.h"
 #include "platform/main_window.h"
+#include "platform/notice_window.h"
 
 namespace {
 
@@ -34,6 +38,16 @@ std::vector<HWND> ThreadWindows() {
 HWND ThreadWindowOfClass(const std::wstring& windowClass) {
   for (HWND window : ThreadWindows()) {
     if (ClassOf(window) == windowClass) return window;
+  }
+  return nullptr;
+}
+
+// A control anywhere below the window, by its id.
+HWND Control(HWND window, int id) {
+  std::vector<HWND> children;
+  EnumChildWindows(window, Collect, reinterpret_cast<LPARAM>(&children));
+  for (HWND child : children) {
+    if (GetDlgCtrlID(child) == id) return child;
   }
   return nullptr;
 }
@@ -68,6 +82,41 @@ TEST(Win32Views, IconComesBackWhenTheShellAnnouncesItsRestartAsWindowsDoes) {
   EXPECT_TRUE(IconPresent(main));
   view->DeleteTrayIcon();
   EXPECT_FALSE(IconPresent(main));
+}
+
+TEST(Win32Views, ShownStatusWindowHasThePageControlAsItsActiveControl) {
+  auto view = platform::CreateMainWindow(app::MainWindowLayout(), L"vandrel Virazuzor");
+  HWND main = ThreadWindowOfClass(L"TfrmPrincipal");
+  ASSERT_NE(main, nullptr);
+  view->Show();
+  EXPECT_EQ(ClassOf(GetFocus()), WC_TABCONTROLW);
+  // Wherever the user left the focus, showing the window again puts it on the page control.
+  SetFocus(Control(main, platform::main_control::kBitBtn1));
+  EXPECT_EQ(GetDlgCtrlID(GetFocus()), platform::main_control::kBitBtn1);
+  view->Hide();
+  view->Show();
+  EXPECT_EQ(ClassOf(GetFocus()), WC_TABCONTROLW);
+  view->Hide();
+}
+
+TEST(Win32Views, NoticePanelIsFramedByItsBevelAroundItsControls) {
+  auto view = platform::CreateNoticeWindow(notice::NoticeWindowLayout());
+  HWND window = ThreadWindowOfClass(L"TfrmMensagemConfirmarGenerica");
+  ASSERT_NE(window, nullptr);
+  HWND panel = Control(window, platform::notice_control::kPanel1);
+  ASSERT_NE(panel, nullptr);
+  RECT outer{};
+  RECT client{};
+  GetWindowRect(panel, &outer);
+  GetClientRect(panel, &client);
+  // An edge of two pixels all round, outside the area where btnOk is placed.
+  EXPECT_EQ((outer.right - outer.left) - client.right, 4);
+  EXPECT_EQ((outer.bottom - outer.top) - client.bottom, 4);
+  RECT button{};
+  GetWindowRect(Control(panel, platform::notice_control::kBtnOk), &button);
+  MapWindowPoints(nullptr, panel, reinterpret_cast<POINT*>(&button), 2);
+  EXPECT_EQ(button.left, 445);
+  EXPECT_EQ(button.top, 7);
 }
 
 }  // namespace

@@ -14,7 +14,9 @@ namespace app {
 
 TfrmPrincipal* frmPrincipal = nullptr;
 
-int RunApplication() {
+namespace {
+
+int RunMainWindow() {
   // COM for this thread, single-threaded apartment: the desktop shortcut needs it.
   platform::ComApartment com;
   const std::unique_ptr<platform::MainWindow> view =
@@ -34,6 +36,14 @@ int RunApplication() {
   frmPrincipal = nullptr;
   form.reset();
   return exitCode;
+}
+
+}  // namespace
+
+void RunApplication() {
+  const int exitCode = RunMainWindow();
+  // The window, its icon and the steps are gone; nothing else is waited for.
+  platform::ExitImmediately(exitCode);
 }
 
 }  // namespace app

@@ -15,12 +15,16 @@ std::wstring ErrorBoxText(const std::wstring& message) {
 
 namespace {
 
-void ShowError(const std::wstring& message) {
+// The error's text (null: an error of no known kind), converted and shown inside the guard.
+void ShowError(const std::exception* error) noexcept {
   try {
+    // Our exceptions carry UTF-8 text in what(); the box shows it as the user's text.
+    const std::wstring message =
+        error != nullptr ? platform::FromUtf8(error->what()) : std::wstring(L"Erro inesperado");
     platform::ShowMessageBox(ErrorBoxText(message), kApplicationTitle, platform::kMbIconError);
   } catch (...) {
-    // The box itself failed (out of memory): there is no one left to tell, and nothing may
-    // leave a handler into the window system's frames. Ignored on purpose.
+    // The text or the box failed (out of memory): there is no one left to tell, and nothing
+    // may leave a handler into the window system's frames. Ignored on purpose.
   }
 }
 
@@ -30,10 +34,9 @@ void RunHandler(const std::function<void()>& handler) {
   try {
     handler();
   } catch (const std::exception& error) {
-    // Our exceptions carry UTF-8 text in what(); the box shows it as the user's text.
-    ShowError(platform::FromUtf8(error.what()));
+    ShowError(&error);
   } catch (...) {
-    ShowError(L"Erro inesperado");
+    ShowError(nullptr);
   }
 }
 

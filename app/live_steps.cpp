@@ -13,6 +13,10 @@ namespace app {
 using shared_folder::ConnectionState;
 using shared_folder::Reported;
 
+LiveSteps::~LiveSteps() {
+  link_.LeaveToOperatingSystem();
+}
+
 std::wstring LiveSteps::ExecutablePath() {
   return platform::ExecutablePath();
 }

@@ -9,6 +9,13 @@ namespace app {
 
 class LiveSteps final : public SupervisionSteps {
  public:
+  LiveSteps() = default;
+  // The process is ending: whatever "&Sair" or a refused second copy did not release is left
+  // to the operating system, without a call to the server.
+  ~LiveSteps() override;
+  LiveSteps(const LiveSteps&) = delete;
+  LiveSteps& operator=(const LiveSteps&) = delete;
+
   std::wstring ExecutablePath() override;
 
   shared_folder::Reported<std::wstring> ResolveDataFolder() override;

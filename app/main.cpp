@@ -5,7 +5,7 @@
 #include "platform/win32/windows_header.h"
 // The Windows product reads no command line.
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-  return app::RunApplication();
+  app::RunApplication();
 }
 #else
 #include <cstdio>
@@ -22,6 +22,7 @@ int main(int argc, char* argv[]) {
   const app::CommandLineAnswer answer = app::AnswerCommandLine(arguments, VIRAZUZOR_BUILD_DATE);
   std::fputs(answer.output.c_str(), stdout);
   std::fputs(answer.error.c_str(), stderr);
-  return answer.run ? app::RunApplication() : answer.exitCode;
+  if (answer.run) app::RunApplication();
+  return answer.exitCode;
 }
 #endif

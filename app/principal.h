@@ -61,7 +61,7 @@ class TfrmPrincipal {
 
   platform::MainWindow& view_;
   SupervisionSteps& steps_;
-  // Derived by the start-up's first open of the database; empty when that open failed.
+  // Derived by the start-up's open of the database, whatever its outcome; set once.
   update::UpdatePaths updatePaths_;
   // "&Sair" asked for inside a tick or the start-up sequence waits until they have returned.
   DeferredExit deferredExit_;

@@ -28,8 +28,9 @@ set(VIRAZUZOR_POSIX_SOURCES
   platform/posix/processes.cpp platform/posix/shell.cpp platform/posix/shell_link.cpp
   platform/posix/text.cpp)
 set(VIRAZUZOR_WIN32_SOURCES
-  platform/win32/clock.cpp platform/win32/controls.cpp platform/win32/dialogs.cpp
-  platform/win32/dynamic_library.cpp platform/win32/error_text.cpp platform/win32/event_loop.cpp
-  platform/win32/files.cpp platform/win32/ini.cpp platform/win32/main_window.cpp
-  platform/win32/notice_window.cpp platform/win32/paths.cpp platform/win32/processes.cpp
-  platform/win32/shell.cpp platform/win32/shell_link.cpp platform/win32/text.cpp)
+  platform/win32/application_window.cpp platform/win32/clock.cpp platform/win32/controls.cpp
+  platform/win32/dialogs.cpp platform/win32/dynamic_library.cpp platform/win32/error_text.cpp
+  platform/win32/event_loop.cpp platform/win32/files.cpp platform/win32/ini.cpp
+  platform/win32/main_window.cpp platform/win32/notice_window.cpp platform/win32/paths.cpp
+  platform/win32/processes.cpp platform/win32/shell.cpp platform/win32/shell_link.cpp
+  platform/win32/text.cpp)

@@ -32,6 +32,11 @@ Connection::~Connection() {
   binding_->attachment = 0;
 }
 
+void Connection::Abandon() noexcept {
+  handle_ = {};
+  binding_->attachment = 0;
+}
+
 void Connection::SetDefaultTransaction(Transaction* transaction) {
   defaultTransaction_ = transaction;
 }

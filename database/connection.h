@@ -52,6 +52,9 @@ class Connection {
   // first, or rolled back when that commit fails. When the server cannot be told, the
   // attachment is dropped on this side all the same and the DatabaseError is thrown.
   void Close();
+  // Forgets the attachment without a word to the client: the operating system ends it with
+  // the process. Its queries count their statements gone; the object's end makes no call.
+  void Abandon() noexcept;
 
   fb::DbHandle* Handle() { return &handle_; }
   const FbClient& Client() const { return client_; }

@@ -81,11 +81,16 @@ OpenOutcome DatabaseLink::OpenDatabase(const std::wstring& connectionString) {
   OpenOutcome outcome{.databaseName = databaseName, .opened = false, .updatePaths = {}};
   try {
     IBD_BancoDados->Open();
-    outcome.updatePaths = update::DeriveUpdatePaths(locainiServidor);
     outcome.opened = true;
   } catch (const std::exception&) {
-    // Dropped on purpose: the supervision cycle retries the connection; without it the
-    // update paths stay empty for this run.
+    // Dropped on purpose: the supervision cycle retries the connection.
+  }
+  // The update paths need only the server ini's path and the program's own, so a server that
+  // is not up yet does not leave the update check looking for the updater in no folder.
+  try {
+    outcome.updatePaths = update::DeriveUpdatePaths(locainiServidor);
+  } catch (const std::exception&) {
+    // Dropped on purpose, as the failed open: the update paths stay empty for this run.
     outcome.updatePaths = {};
   }
   return outcome;
@@ -101,6 +106,12 @@ void DatabaseLink::ReleaseDatabase() {
   connection.reset();
   std::unique_ptr<Query> query = std::move(qryPesquisa);
   query.reset();
+}
+
+void DatabaseLink::LeaveToOperatingSystem() noexcept {
+  if (qryPesquisa) qryPesquisa->Abandon();
+  if (IBT_BancoDados) IBT_BancoDados->Abandon();
+  if (IBD_BancoDados) IBD_BancoDados->Abandon();
 }
 
 ProbeOutcome DatabaseLink::ProbeConnection() {

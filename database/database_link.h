@@ -15,7 +15,7 @@
 namespace database {
 
 // What OpenDatabase leaves: the database name as it was given to the connection, whether the
-// open succeeded, and the update paths derived after it (empty when it failed).
+// open succeeded, and the update paths derived after it whatever its outcome.
 struct OpenOutcome {
   std::wstring databaseName;
   bool opened = false;
@@ -38,13 +38,19 @@ class DatabaseLink {
   // error and requests termination, and the empty settings are used all the same.
   shared_folder::Reported<std::wstring> ReadConnectionSettings();
   // Creates the connection, its transaction and the probe query and tries to open the
-  // connection; after a successful open derives the update paths. A failure to open (or to
-  // derive) is dropped; only a missing client library leaves here, before anything is stored.
+  // connection; after that attempt, whatever its outcome, derives the update paths. A failure
+  // to open (or to derive) is dropped; only a missing client library leaves here, before
+  // anything is stored.
   OpenOutcome OpenDatabase(const std::wstring& connectionString);
   // Closes the connection if open, then frees the transaction, the connection and the
   // query. A failing close travels on and leaves the three objects in place. Without
   // objects (the client library was missing) there is nothing to do.
   void ReleaseDatabase();
+  // The ordinary end of the process other than "&Sair" and a refused second copy: the
+  // connection, its transaction and the query are left to the operating system, with no call
+  // to the server, which may be out of reach and hold the end for the client's network
+  // time-out. The objects then go without a call either.
+  void LeaveToOperatingSystem() noexcept;
   // Runs the probe statement. On its failure closes the connection and tells which failure
   // it was; the failure goes no further. A failing close travels on.
   ProbeOutcome ProbeConnection();

@@ -14,7 +14,10 @@ struct LoadedClient {
   platform::DynamicLibrary library;
   FbClient entries{};
 
-  explicit LoadedClient(const std::wstring& name) : fileName(name), library(name) {
+  // The client's own threads (and on Linux the embedded engine's) may run until the process
+  // ends, after this object has gone with the other statics: the library stays loaded.
+  explicit LoadedClient(const std::wstring& name)
+      : fileName(name), library(name, platform::DynamicLibrary::Lifetime::UntilProcessEnds) {
     Bind(entries.attachDatabase, "isc_attach_database");
     Bind(entries.detachDatabase, "isc_detach_database");
     Bind(entries.startMultiple, "isc_start_multiple");

@@ -73,6 +73,11 @@ bool Query::StatementAlive() const {
          binding_->attachment == attachment_;
 }
 
+void Query::Abandon() noexcept {
+  handle_ = {};
+  DropStatement();  // with no statement left, only this side's state
+}
+
 void Query::DropStatement() noexcept {
   if (StatementAlive()) {
     fb::StatusVector status{};

@@ -38,6 +38,9 @@ class Query {
   bool Eof() const { return !cursorOpen_ || eof_; }
   // Closes the result if one is open; throws DatabaseError when the server refuses.
   void Close();
+  // Forgets the statement without a word to the client, which then ends with the process; the
+  // object's end then makes no call either.
+  void Abandon() noexcept;
 
   // A column of the current row as text, the column found by name in any case: integers in
   // decimal (a scale puts a decimal point), character columns as stored. A null, or no

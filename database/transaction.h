@@ -44,6 +44,9 @@ class Transaction {
   void EndOnClose() noexcept;
   // The connection goes: forget it.
   void ForgetDatabase() { database_ = nullptr; }
+  // Forgets the server's transaction without a word to the client, which then ends with the
+  // process; the object's end then makes no call either.
+  void Abandon() noexcept { handle_ = {}; }
 
   fb::TrHandle* Handle() { return &handle_; }
 

@@ -17,7 +17,8 @@ constexpr std::array kControls{
                             L"Mensagem Genérica", platform::kWordWrap, 0, 0},
     platform::ControlLayout{kCkbConcordo, L"ckbConcordo", ControlKind::CheckBox, 8, 94, 185, 17,
                             L"Estou ciente destas informações.", platform::kTabStop, 0, 0},
-    platform::ControlLayout{kPanel1, L"Panel1", ControlKind::Panel, 0, 135, 534, 40, L"", 0, 0, 0},
+    platform::ControlLayout{kPanel1, L"Panel1", ControlKind::Panel, 0, 135, 534, 40, L"",
+                            platform::kTiledBevel, 0, 0},
     platform::ControlLayout{kBtnOk, L"btnOk", ControlKind::ImageButton, 445, 7, 75, 25, L"OK",
                             platform::kTabStop | platform::kDisabled, IDB_OK, kPanel1},
 };

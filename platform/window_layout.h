@@ -13,12 +13,13 @@ enum class CloseAction { None, Hide, Free };
 enum class ControlKind { Label, Bevel, ImageButton, CheckBox, Panel };
 
 // Style bits of a control.
-inline constexpr unsigned kCentred = 1;    // label text centred
-inline constexpr unsigned kBold = 2;       // bold face of the window's font
-inline constexpr unsigned kWordWrap = 4;   // label wraps at its width; what does not fit is cut
-inline constexpr unsigned kAutoSize = 8;   // label sized to its text (width and height ignored)
-inline constexpr unsigned kDisabled = 16;  // starts disabled
-inline constexpr unsigned kTabStop = 32;   // reached by the Tab key, in table order
+inline constexpr unsigned kCentred = 1;      // label text centred
+inline constexpr unsigned kBold = 2;         // bold face of the window's font
+inline constexpr unsigned kWordWrap = 4;     // label wraps at its width; what does not fit is cut
+inline constexpr unsigned kAutoSize = 8;     // label sized to its text (width and height ignored)
+inline constexpr unsigned kDisabled = 16;    // starts disabled
+inline constexpr unsigned kTabStop = 32;     // reached by the Tab key, in table order
+inline constexpr unsigned kTiledBevel = 64;  // panel framed all round by an etched edge
 
 struct ControlLayout {
   int id;  // control id; a button's command

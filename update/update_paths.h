@@ -1,6 +1,6 @@
-// The paths of the self-update, fixed once per process by the start-up connection: the start-up
-// derives them after its first successful open and hands them to every update check. Empty
-// (all five) when that open failed.
+// The paths of the self-update, fixed once per process at start-up: the start-up's open of the
+// database derives them after its attempt, whatever its outcome, and the start-up hands them to
+// every update check.
 #pragma once
 
 #include <string>

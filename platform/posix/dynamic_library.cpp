@@ -12,8 +12,10 @@ struct DynamicLibrary::Handle {
   void* library = nullptr;
 };
 
-DynamicLibrary::DynamicLibrary(const std::wstring& name) : handle_(std::make_unique<Handle>()) {
-  handle_->library = dlopen(ToUtf8(name).c_str(), RTLD_NOW | RTLD_LOCAL);
+DynamicLibrary::DynamicLibrary(const std::wstring& name, Lifetime lifetime)
+    : handle_(std::make_unique<Handle>()) {
+  const int kept = lifetime == Lifetime::UntilProcessEnds ? RTLD_NODELETE : 0;
+  handle_->library = dlopen(ToUtf8(name).c_str(), RTLD_NOW | RTLD_LOCAL | kept);
   if (!handle_->library) {
     const char* reason = dlerror();
     throw std::runtime_error("Cannot load the library " + ToUtf8(name) +

@@ -92,6 +92,10 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
       if (errno == EINTR) continue;
       return false;
     }
+    if (written == 0) {  // nothing taken and no error: a failure of its own, not a loop
+      errno = EIO;
+      return false;
+    }
     data += written;
     size -= static_cast<std::size_t>(written);
   }

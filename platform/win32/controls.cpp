@@ -9,6 +9,8 @@ namespace platform::win32 {
 namespace {
 
 constexpr wchar_t kContainerClass[] = L"VirazuzorContainer";
+constexpr wchar_t kTiledPanelClass[] = L"VirazuzorTiledPanel";
+constexpr int kTiledEdge = 2;  // the etched edge's width on each side, outside the client area
 constexpr COLORREF kTransparentColour = RGB(255, 0, 255);
 // Marks a bevel among the owner-drawn statics (the user data of a static is ours to use).
 constexpr LONG_PTR kBevelMarker = 0x4265764C;
@@ -24,6 +26,33 @@ LRESULT CALLBACK ContainerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
     default:
       return DefWindowProcW(hwnd, message, wParam, lParam);
   }
+}
+
+// A panel framed by an etched edge all round, in its frame: the client area, where its
+// controls are placed, lies inside the edge.
+LRESULT CALLBACK TiledPanelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_NCCALCSIZE:
+      // lParam is the window's rectangle, or a record that begins with it.
+      InflateRect(reinterpret_cast<RECT*>(lParam), -kTiledEdge, -kTiledEdge);
+      return 0;
+    case WM_NCPAINT: {
+      const WindowDC dc(hwnd, WindowDC::Area::Whole);
+      RECT rect{};
+      GetWindowRect(hwnd, &rect);
+      OffsetRect(&rect, -rect.left, -rect.top);
+      DrawEdge(dc.Get(), &rect, EDGE_ETCHED, BF_RECT);
+      return 0;
+    }
+    default:
+      return ContainerProc(hwnd, message, wParam, lParam);
+  }
+}
+
+const wchar_t* TiledPanelClassName() {
+  static const bool registered = (RegisterFormClass(kTiledPanelClass, TiledPanelProc), true);
+  static_cast<void>(registered);
+  return kTiledPanelClass;
 }
 
 // The two glyphs as the six button states: normal, hot, pressed, disabled, default, stylus.
@@ -115,7 +144,7 @@ HWND CreateLayoutControl(HWND parent, const ControlLayout& row, HFONT font, HFON
       style |= BS_AUTOCHECKBOX;
       break;
     case ControlKind::Panel:
-      windowClass = ContainerClassName();
+      windowClass = (row.style & kTiledBevel) ? TiledPanelClassName() : ContainerClassName();
       style |= WS_CLIPCHILDREN;
       exStyle |= WS_EX_CONTROLPARENT;
       break;

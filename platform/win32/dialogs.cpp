@@ -4,6 +4,8 @@
 
 #include <mutex>
 
+#include "platform/win32/application_window.h"
+
 namespace platform {
 
 namespace {
@@ -29,12 +31,12 @@ void ShowMessageBox(const std::wstring& text, const std::wstring& caption, unsig
     hook(text, caption, flags);
     return;
   }
-  // Owned by this thread's active window, which it disables while shown; with no such
-  // window the box is task-modal, so every window of the thread waits for it.
+  // Modal to this thread's active window, which it disables while shown; while none is
+  // active (the program at rest) to the application's hidden window. The flags go as given.
   HWND owner = GetActiveWindow();
-  const UINT modality = owner != nullptr ? 0 : MB_TASKMODAL;
+  if (owner == nullptr) owner = win32::ApplicationWindow();
   // Only OK is offered, so which button ended the box does not matter.
-  static_cast<void>(MessageBoxW(owner, text.c_str(), caption.c_str(), flags | modality));
+  static_cast<void>(MessageBoxW(owner, text.c_str(), caption.c_str(), flags));
 }
 
 }  // namespace platform

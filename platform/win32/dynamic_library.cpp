@@ -27,13 +27,22 @@ void LeaveCurrentFolderOutOfSearch() {
 }
 }  // namespace
 
-DynamicLibrary::DynamicLibrary(const std::wstring& name) : handle_(std::make_unique<Handle>()) {
+DynamicLibrary::DynamicLibrary(const std::wstring& name, Lifetime lifetime)
+    : handle_(std::make_unique<Handle>()) {
   LeaveCurrentFolderOutOfSearch();
   handle_->module.reset(LoadLibraryW(name.c_str()));
   if (!handle_->module) {
     const DWORD error = GetLastError();
     throw std::runtime_error(ToUtf8(L"Não foi possível carregar a biblioteca " + name + L": " +
                                     win32::ErrorText(error)));
+  }
+  if (lifetime == Lifetime::UntilProcessEnds) {
+    // Pinned: the FreeLibrary of the object's end leaves it loaded. Should pinning fail, the
+    // library still works while the object lives; ignored on purpose.
+    HMODULE pinned = nullptr;
+    static_cast<void>(
+        GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_PIN | GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                           reinterpret_cast<LPCWSTR>(handle_->module.get()), &pinned));
   }
 }
 

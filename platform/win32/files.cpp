@@ -139,9 +139,12 @@ FileResult File::Write(std::string_view bytes) {
   while (!bytes.empty()) {
     const DWORD chunk = static_cast<DWORD>(std::min(bytes.size(), kLargestTransfer));
     DWORD written = 0;
-    if (!WriteFile(handle_->file.Get(), bytes.data(), chunk, &written, nullptr) || written == 0) {
+    if (!WriteFile(handle_->file.Get(), bytes.data(), chunk, &written, nullptr)) {
       return ErrorOf(Failure::Other, GetLastError());
     }
+    // Success with nothing written (a device that takes no more) is a failure of its own:
+    // GetLastError still holds whatever an earlier call left there.
+    if (written == 0) return ErrorOf(Failure::Other, ERROR_WRITE_FAULT);
     bytes.remove_prefix(written);
   }
   return {};

@@ -9,6 +9,7 @@
 
 #include <map>
 
+#include "platform/win32/application_window.h"
 #include "platform/win32/controls.h"
 #include "platform/win32/scoped_win.h"
 #include "platform/win32/window_text.h"
@@ -43,8 +44,29 @@ win32::UniqueIcon SmallApplicationIcon() {
 
 class Win32MainWindow;
 
+// What the application's window hears. Windows delivers a broadcast (the shell's among them)
+// only to top-level windows that are visible or have no owner: the status window, owned and
+// mostly hidden, would miss it; the application's window, which has no owner, does not.
+class ApplicationWindowEvents {
+ public:
+  std::function<void()> shellRestarted;
+
+  LRESULT WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == taskbarCreatedMessage_ && taskbarCreatedMessage_ != 0 && shellRestarted) {
+      shellRestarted();
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+  }
+
+ private:
+  // The shell's broadcast when it (re)starts: every notification-area icon is gone then.
+  UINT taskbarCreatedMessage_ = RegisterWindowMessageW(L"TaskbarCreated");
+};
+
 void RegisterClasses() {
-  win32::RegisterFormClass(kApplicationWindowClass, DefWindowProcW, ApplicationIcon());
+  win32::RegisterFormClass(kApplicationWindowClass,
+                           win32::ForwardToWindowObject<ApplicationWindowEvents>,
+                           ApplicationIcon());
   win32::RegisterFormClass(kMainWindowClass, win32::ForwardToWindowObject<Win32MainWindow>,
                            ApplicationIcon());
   INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
@@ -60,6 +82,8 @@ class Win32MainWindow final : public MainWindow {
   ~Win32MainWindow() override {
     win32::DetachWindowObject(main_.get());
     main_.reset();
+    if (win32::ApplicationWindow() == application_.get()) win32::SetApplicationWindow(nullptr);
+    win32::DetachWindowObject(application_.get());
     application_.reset();
   }
   Win32MainWindow(const Win32MainWindow&) = delete;
@@ -105,9 +129,12 @@ class Win32MainWindow final : public MainWindow {
   std::map<int, bool> autoSize_;
   NOTIFYICONDATAW trayIconData_{};
   bool trayIconWanted_ = false;  // added and not deleted: the shell must show it
-  // The shell's broadcast when it (re)starts: every notification-area icon is gone then.
-  UINT taskbarCreatedMessage_ = RegisterWindowMessageW(L"TaskbarCreated");
+  // The page control: the window's active control whenever it is shown, until the user moves
+  // the focus elsewhere.
+  HWND pageControl_ = nullptr;
+  HWND activeControl_ = nullptr;
   MainWindowHandlers handlers_;
+  ApplicationWindowEvents applicationEvents_;
   // The application's window is declared before the main window: the owned window goes first.
   win32::UniqueWindow application_;
   win32::UniqueWindow main_;
@@ -120,7 +147,13 @@ Win32MainWindow::Win32MainWindow(const WindowLayout& layout, const std::wstring&
   // button, so the owned status window has none of its own.
   application_.reset(CreateWindowExW(0, kApplicationWindowClass, applicationTitle.c_str(),
                                      WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0, 0,
-                                     0, nullptr, nullptr, instance, nullptr));
+                                     0, nullptr, nullptr, instance, &applicationEvents_));
+  win32::SetApplicationWindow(application_.get());
+  // The shell has come back (Explorer restarted, or it was not there yet at logon): the icon
+  // the user reaches "&Sair" through is added again, with the same record.
+  applicationEvents_.shellRestarted = [this] {
+    if (trayIconWanted_) static_cast<void>(Shell_NotifyIconW(NIM_ADD, &trayIconData_));
+  };
   const SIZE size =
       win32::WindowSizeForClient(layout.clientWidth, layout.clientHeight, kMainStyle, kMainExStyle);
   const std::wstring caption(layout.caption);
@@ -144,6 +177,8 @@ Win32MainWindow::Win32MainWindow(const WindowLayout& layout, const std::wstring&
     item.mask = TCIF_TEXT;
     item.pszText = pageCaption.data();
     SendMessageW(tabs, TCM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    pageControl_ = tabs;
+    activeControl_ = tabs;
     RECT page{0, 0, layout.clientWidth, layout.clientHeight};
     SendMessageW(tabs, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&page));
     parent = CreateWindowExW(WS_EX_CONTROLPARENT, win32::ContainerClassName(), L"",
@@ -191,6 +226,9 @@ void Win32MainWindow::Show() {
   ShowWindow(main_.get(), SW_SHOW);
   SetForegroundWindow(main_.get());
   BringWindowToTop(main_.get());
+  // The page control is the active control each time the window is shown.
+  activeControl_ = pageControl_;
+  if (activeControl_) SetFocus(activeControl_);
 }
 
 void Win32MainWindow::ShowPopupMenu() {
@@ -204,13 +242,21 @@ void Win32MainWindow::ShowPopupMenu() {
 }
 
 LRESULT Win32MainWindow::WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == taskbarCreatedMessage_ && taskbarCreatedMessage_ != 0) {
-    // The shell has come back (Explorer restarted, or it was not there yet at logon): the
-    // icon the user reaches "&Sair" through is added again, with the same record.
-    if (trayIconWanted_) static_cast<void>(Shell_NotifyIconW(NIM_ADD, &trayIconData_));
-    return DefWindowProcW(hwnd, message, wParam, lParam);
-  }
   switch (message) {
+    case WM_ACTIVATE:
+      // Leaving: the control that has the focus is the one to come back to.
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(hwnd, focus)) activeControl_ = focus;
+      }
+      break;
+    case WM_SETFOCUS:
+      // The window itself takes no keys: its active control does.
+      if (activeControl_ && IsWindow(activeControl_)) {
+        SetFocus(activeControl_);
+        return 0;
+      }
+      break;
     case kTrayCallbackMessage:
       if (lParam == WM_LBUTTONDBLCLK) {
         Run(handlers_.open);

@@ -109,7 +109,10 @@ using UniqueModule = std::unique_ptr<std::remove_pointer_t<HMODULE>, ModuleFreer
 // with ReleaseDC.
 class WindowDC {
  public:
-  explicit WindowDC(HWND window) : window_(window), dc_(GetDC(window)) {}
+  // Client: the client area (GetDC). Whole: the window with its frame (GetWindowDC).
+  enum class Area { Client, Whole };
+  explicit WindowDC(HWND window, Area area = Area::Client)
+      : window_(window), dc_(area == Area::Whole ? GetWindowDC(window) : GetDC(window)) {}
   ~WindowDC() {
     // Fails only for a context that is not the window's: nothing to report.
     if (dc_) static_cast<void>(ReleaseDC(window_, dc_));

@@ -11,6 +11,7 @@
 #include <type_traits>
 
 #include "platform/shell_link_override.h"
+#include "platform/win32/application_window.h"
 #include "platform/win32/scoped_win.h"
 
 namespace platform {
@@ -81,8 +82,9 @@ ShellLinkContent ReadShellLink(const std::wstring& linkPath) {
 std::wstring DesktopDirectory() {
   if (!DesktopDirectoryOverride().empty()) return DesktopDirectoryOverride();
   PIDLIST_ABSOLUTE received = nullptr;
-  // No owner window: the shell shows nothing for a local folder.
-  const HRESULT result = SHGetSpecialFolderLocation(nullptr, CSIDL_DESKTOPDIRECTORY, &received);
+  // The application's window owns whatever the shell might show.
+  const HRESULT result =
+      SHGetSpecialFolderLocation(win32::ApplicationWindow(), CSIDL_DESKTOPDIRECTORY, &received);
   // The shell's item list, given back to the task allocator.
   const win32::CoTaskMemory<std::remove_pointer_t<PIDLIST_ABSOLUTE>> list(received);
   if (FAILED(result)) return {};

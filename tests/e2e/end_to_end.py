@@ -441,16 +441,43 @@ class EndToEnd(unittest.TestCase):
         self.assertEqual(supervisor.sair(), 0)
 
     def test_start_up_without_a_database_says_desconectado(self):
-        inst = self.installation("no database")
-        (inst.dados / "ZELTRAN.FDB").unlink()
+        # A database that cannot be opened at start-up: the update check still finds the
+        # updater, its first statement fails into the general error box with the client's
+        # text, and the program stays resident without a tick, saying DESCONECTADO.
+        cases = (("no database", False, "ZELTRAN.FDB"),
+                 ("server down", True, "Unable to complete network request to host"))
+        for name, server, client_text in cases:
+            with self.subTest(name):
+                inst = self.installation(name, server=server)
+                if server:
+                    firebird_script("stop")
+                    self.addCleanup(firebird_script, "start")
+                else:
+                    (inst.dados / "ZELTRAN.FDB").unlink()
+                supervisor = inst.start()
+                wait_until(lambda: "vandrel Virazuzor: " in supervisor.errors(), START_UP,
+                           "the general error handler's box")
+                error = supervisor.errors()
+                self.assertIn(client_text, error)
+                self.assertNotIn("vandrel Atualizador", error)
+                states = [line for line in supervisor.lines() if "Situação Atual: " in line]
+                self.assertTrue(states and "Situação Atual: DESCONECTADO" in states[-1], states)
+                self.assertIsNone(supervisor.process.poll())
+                self.assertFalse(inst.own_lock.exists())
+                self.assertEqual(supervisor.sair(), 0)
+                if server:
+                    firebird_script("start")
+
+    def test_ordinary_end_with_the_connection_open_ends_with_code_0(self):
+        # An end other than "&Sair" leaves the open connection, its transaction and the probe
+        # statement to the operating system: the process still ends at once, with code 0.
+        inst = self.installation("left open", server=True)
         supervisor = inst.start()
-        # Without an open database the update paths stay empty: the update check misses the
-        # updater, requests the end, and its first statement fails into the error box.
-        self.assertEqual(supervisor.wait_exit(FIRST_TICK + SETTLED_PERIOD), 0)
-        states = [line for line in supervisor.lines() if "Situação Atual: " in line]
-        self.assertTrue(states and "Situação Atual: DESCONECTADO" in states[-1], states)
-        self.assertIn("vandrel Virazuzor: ", supervisor.errors())
-        self.assertFalse(inst.own_lock.exists())
+        wait_until(lambda: inst.lock("vandrelMonitorEmail").exists(), FIRST_TICK, "first tick")
+        (inst.update / "vandrelAtualizador.exe").unlink()
+        inst.write_state("ATUALIZAR")
+        self.assertEqual(supervisor.wait_exit(SETTLED_PERIOD + UPDATE_PAUSE + TICK_WORK), 0)
+        self.assertIn("Não foi encontrado o vandrel Atualizador no Servidor", supervisor.errors())
 
     def test_update_hands_over_to_the_updater_and_ends(self):
         inst = self.installation("update dir")  # a blank in the path travels as "§"

@@ -79,19 +79,22 @@ class SimultaneousStarts(unittest.TestCase):
         e2e.wait_until(lambda: all(at_gate(s) for s in copies), START_UP, "every copy at the gate")
         os.close(held)
 
+        # A server that has just been restarted may refuse a first attach among thirty: that
+        # copy's start-up ends in the general error handler's box with the client's text, and
+        # it stays resident without a lock file, as any copy whose start-up fails.
+        def failed_start(supervisor):
+            return "vandrel Virazuzor: " in supervisor.errors()
+
         def settled():
-            return sum(s.process.poll() is None for s in copies) <= 1
+            return sum(s.process.poll() is None and not failed_start(s) for s in copies) <= 1
         e2e.wait_until(settled, START_UP + NOTICE + e2e.FIRST_TICK, "end of every copy but one")
-        running = [s for s in copies if s.process.poll() is None]
+        running = [s for s in copies if s.process.poll() is None and not failed_start(s)]
         self.assertEqual(len(running), 1, "copies still running")
         survivor = running[0]
         for supervisor in copies:
-            if supervisor is not survivor:
+            if supervisor is not survivor and not failed_start(supervisor):
                 self.assertEqual(supervisor.process.returncode, 0)
-        # No copy may be stopped by another's momentary hold on the state file. Other messages
-        # can come: a server that has just been restarted may refuse a first attach among
-        # thirty, and that copy's update check then runs without update paths, shows why and
-        # ends, as a copy whose attach fails at start-up does.
+        # No copy may be stopped by another's momentary hold on the state file.
         for n, supervisor in enumerate(copies):
             self.assertNotIn("Não foi possível acessar a pasta Dados no Servidor.",
                              supervisor.errors(), f"copy{n}")

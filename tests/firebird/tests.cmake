@@ -7,6 +7,7 @@ if(NOT WIN32)
     fb_test_support.cpp
     fbclient_api_check.cpp
     lock_sweep_test.cpp
+    ordinary_end_test.cpp
     parameter_table_test.cpp
     update_check_test.cpp)
   set(FIREBIRD_TEST_ROOT ${CMAKE_BINARY_DIR}/firebird)

@@ -28,12 +28,15 @@ set(UNIT_TEST_SOURCES
 if(WIN32)
   # Checks of the Windows views that reach into their real windows.
   list(APPEND UNIT_TEST_SOURCES
+    win32/dynamic_library_test.cpp
     win32/scoped_win_test.cpp
+    win32/views_behaviour_test.cpp
     win32/views_teardown_test.cpp)
 else()
   # Cases that only a POSIX system can stage (a child process that gives up its rights or
   # limits its memory), from tests/posix/.
   list(APPEND UNIT_TEST_SOURCES
+    ../posix/error_handler_memory_test.cpp
     ../posix/file_error_text_test.cpp
     ../posix/ini_memory_test.cpp
     ../posix/lock_sweep_rights_test.cpp

@@ -8,18 +8,28 @@
 //   exit                        the menu entry "&Sair"
 //   wait-notice                 waits for a notice window ("Aviso do Sistema")
 //   list                        prints the top-level windows (class, caption)
+//   application-window          prints the handle of the program's application window
 //   layout                      compares the status window's controls with the layout table
 //   notice                      shows the second-copy notice (5 s) with the program's own code
+//   owners                      with the main window made as the program makes it and none
+//                               active, shows the program's three kinds of message box (error,
+//                               warning, plain; each closed at once) and asks for the desktop
+//                               folder; prints the application window's handle first. Under
+//                               relay tracing the calls show the owner and the flags passed.
 // Exit code 0 on success, 1 on a failed check, 2 when the window was not found.
 #include "platform/win32/windows_header.h"
 
+#include <atomic>
 #include <cstdio>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/main_window_layout.h"
 #include "notice/notice.h"
+#include "platform/dialogs.h"
 #include "platform/main_window.h"
+#include "platform/shell_link.h"
 #include "platform/text.h"
 #include "platform/win32/window_text.h"
 
@@ -142,6 +152,46 @@ int CheckLayout() {
   return failures == 0 ? 0 : 1;
 }
 
+// As relay tracing writes a handle: eight hexadecimal digits.
+void PrintHandle(HWND window) {
+  wchar_t handle[16] = {};
+  wsprintfW(handle, L"%08lx", static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(window)));
+  PrintLine(handle);
+}
+
+BOOL CALLBACK FindApplicationWindow(HWND hwnd, LPARAM param) {
+  wchar_t className[128] = {};
+  GetClassNameW(hwnd, className, 128);
+  if (lstrcmpW(className, L"VirazuzorApplication") != 0) return TRUE;
+  *reinterpret_cast<HWND*>(param) = hwnd;
+  return FALSE;
+}
+
+int Owners() {
+  const auto view = platform::CreateMainWindow(MainWindowLayout(), L"vandrel Virazuzor");
+  HWND application = nullptr;
+  EnumThreadWindows(GetCurrentThreadId(), FindApplicationWindow,
+                    reinterpret_cast<LPARAM>(&application));
+  if (!application) return 2;
+  PrintHandle(application);
+  std::atomic<bool> done{false};
+  std::thread closer([&done] {
+    while (!done) {
+      if (HWND box = FindWindowW(L"#32770", L"Aviso do Sistema")) {
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+      }
+      Sleep(100);
+    }
+  });
+  for (unsigned flags : {platform::kMbIconError, platform::kMbIconWarning, platform::kMbOk}) {
+    platform::ShowMessageBox(L"Caixa " + std::to_wstring(flags), L"Aviso do Sistema", flags);
+  }
+  PrintLine(platform::DesktopDirectory());
+  done = true;
+  closer.join();
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -160,6 +210,13 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"popup") return PostToMain(WM_USER + 1, 0, WM_RBUTTONDOWN);
   if (command == L"exit") return PostToMain(WM_COMMAND, platform::main_control::kSair1, 0);
   if (command == L"layout") return CheckLayout();
+  if (command == L"owners") return Owners();
+  if (command == L"application-window") {
+    HWND application = WaitForWindow(L"VirazuzorApplication", nullptr, 10);
+    if (!application) return 2;
+    PrintHandle(application);
+    return 0;
+  }
   if (command == L"notice") {
     // The second-copy notice, as the start-up sequence words it. The text is built here:
     // a command line's accents depend on the host's locale.
@@ -171,7 +228,7 @@ int wmain(int argc, wchar_t** argv) {
   }
   std::fputs(
       "usage: ui_helper wait-box|read-box CAPTION [SECONDS] | open | popup | exit | layout | "
-      "notice\n",
+      "notice | owners | application-window\n",
       stderr);
   return 2;
 }

@@ -14,8 +14,10 @@
 //                                "shown" or "hidden" for the window itself.
 //   window_helper drop-icon <exe>  removes that icon from the shell, as a shell that ends and
 //                                starts again loses every icon; writes "removed" or "refused".
-//   window_helper taskbar-created <exe>  sends that window the shell's registered message
-//                                "TaskbarCreated", as the shell broadcasts it once it is back.
+//   window_helper taskbar-created <exe>  sends the shell's registered message "TaskbarCreated"
+//                                to that program's top-level windows as Windows broadcasts it
+//                                once the shell is back: only to those visible or without an
+//                                owner (Wine itself tells every one).
 //   window_helper hold <file>    holds the file open without delete sharing, as a Windows server
 //                                holds its open database, so that renaming it fails; makes
 //                                <file>.held once it holds it and lets go when that goes.
@@ -193,10 +195,14 @@ int DropIcon(const std::wstring& program) {
 }
 
 int TaskbarCreated(const std::wstring& program) {
-  HWND window = MainWindowOf(program);
-  if (!window) return 1;
-  // Returns when the program has handled it.
-  SendMessageW(window, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+  if (!MainWindowOf(program)) return 1;
+  const UINT message = RegisterWindowMessageW(L"TaskbarCreated");
+  for (HWND window : TopLevelWindows()) {
+    if (_wcsicmp(ProgramOf(window).c_str(), program.c_str()) != 0) continue;
+    if (!IsWindowVisible(window) && GetWindow(window, GW_OWNER) != nullptr) continue;
+    // Returns when the program has handled it.
+    SendMessageW(window, message, 0, 0);
+  }
   return 0;
 }
 

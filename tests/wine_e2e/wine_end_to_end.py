@@ -38,14 +38,13 @@ MONITORS = COMPANIONS[:2]
 # companion checks. Waits allow one period more than needed, and Wine's slower starts.
 FIRST_TICK = 15
 SETTLED_PERIOD = 30
-MISSING_UPDATER = ("Não foi encontrado o vandrel Atualizador no Servidor. Entre em contato com o "
-                   "suporte técnico da vandrel.")
 # Wine's text for a module that is not found.
 NO_CLIENT = ("box", "vandrel Virazuzor: Não foi possível carregar a biblioteca gds32.dll: "
                     "Module not found.")
 # The client's own first lines for an attach that the server refuses, and for a missing file.
 REFUSED = "Your user name and password are not defined."
 NO_FILE = 'I/O error during "open" operation for file'
+LOST_SERVER = 'Unable to complete network request to host "localhost".'
 # The update log of every test database: script_rodado becomes its highest number.
 LOG_NUMBERS = (118, 119)
 
@@ -466,23 +465,40 @@ def scenario_server_lost_and_back(inst, watcher):
 
 
 def scenario_open_refused_at_start_up(inst, watcher, first_line):
-    """The start-up's open fails without a message of its own. The update check's first
-    statement tries the attach again, and its error, the client's text, reaches the general
-    error handler: the program stays resident with DESCONECTADO and the connection string.
-    While the update paths stay empty after a failed open, the updater is missed first and the
-    program ends at once, the client's box going with the pending end."""
+    """The start-up's open fails without a message of its own; the update paths are there all
+    the same, so the update check finds the updater, and its first statement tries the attach
+    again: that error, the client's text, reaches the general error handler and the program
+    stays resident with DESCONECTADO and the connection string."""
     supervisor = inst.start()
     client_box = f"vandrel Virazuzor: {first_line}"
-    wait_until(lambda: supervisor.poll() is not None or any(
-        kind == "box" and text.startswith(client_box) for kind, text in watcher.notes(inst.root)),
-        40, "the end or the client's text")
-    if supervisor.poll() is None:  # resident: the start-up was abandoned before its timer
-        check({"DESCONECTADO", inst.connection} <= set(inst.labels()), f"labels: {inst.labels()}")
-    else:
-        check(supervisor.returncode == 0, f"exit code: {supervisor.returncode}")
+    wait_until(lambda: any(kind == "box" and text.startswith(client_box)
+                           for kind, text in watcher.notes(inst.root)), 40, "the client's text")
+    inst.wait_label("DESCONECTADO", 20)
+    check(supervisor.poll() is None, "the program ended")
+    check(inst.connection in inst.labels(), f"labels: {inst.labels()}")
     check(not inst.own_lock.exists(), "own lock file written after the failed start")
     check(all(not inst.launches(c) for c in COMPANIONS), "a companion started")
     check(inst.attachments() == 0, "an attachment")
+    check(inst.sair(supervisor) == 0, "exit code of &Sair")
+
+
+def scenario_server_comes_up_after_the_program(inst, watcher):
+    """A workstation switched on before its server: the start-up ends in the client's own
+    error, not in the missing-updater box, and the program stays resident. The start-up was
+    abandoned before its timer, so a server that comes up later is not attached to."""
+    inst.server.script("stop")
+    supervisor = inst.start()
+    client_box = f"vandrel Virazuzor: {LOST_SERVER}"
+    wait_until(lambda: any(kind == "box" and text.startswith(client_box)
+                           for kind, text in watcher.notes(inst.root)), 60, "the client's text")
+    inst.wait_label("DESCONECTADO", 20)
+    inst.server.script("start")
+    time.sleep(FIRST_TICK)  # a tick would come in this time, were the timer on
+    check(supervisor.poll() is None, "the program ended")
+    check(inst.attachments() == 0, "an attachment to the server that came up")
+    check(not inst.own_lock.exists(), "own lock file written after the failed start")
+    check(all(not inst.launches(c) for c in COMPANIONS), "a companion started")
+    check(inst.sair(supervisor) == 0, "exit code of &Sair")
 
 
 def scenario_icon_comes_back_with_the_shell(inst, watcher):
@@ -569,6 +585,7 @@ SCENARIOS = [
      {"server": "refusing"}),
     ("wrong path", functools.partial(scenario_open_refused_at_start_up, first_line=NO_FILE),
      {"database_folder": "/nonexistent/Dados"}),
+    ("server later", scenario_server_comes_up_after_the_program, {"server": "late"}),
     ("icon", scenario_icon_comes_back_with_the_shell, {}),
     ("Instalação São João", scenario_as_users_have_it,
      {"server_folder": "servidor/windows-1252", "ini_encoding": "cp1252"}),
@@ -579,9 +596,9 @@ SCENARIOS = [
 ]
 # Boxes that a scenario may show; any other box fails it.
 EXPECTED_BOXES = {"no client": {NO_CLIENT[1]}}
-for _name, _first_line in (("refused", REFUSED), ("wrong path", NO_FILE)):
-    EXPECTED_BOXES[_name] = (f"Aviso do Sistema: {MISSING_UPDATER}",
-                             f"vandrel Virazuzor: {_first_line}")
+for _name, _first_line in (("refused", REFUSED), ("wrong path", NO_FILE),
+                           ("server later", LOST_SERVER)):
+    EXPECTED_BOXES[_name] = (f"vandrel Virazuzor: {_first_line}",)
 
 
 def unexpected_boxes(name, boxes):
@@ -649,7 +666,7 @@ def main():
         print(f"skipped: no {ARGS.bridge} (the Wine tools for the build's width are missing)")
         return SKIPPED
     WINE = "/usr/lib/wine/wine64" if ARGS.arch == "win64" else "/usr/lib/wine/wine"
-    SERVERS.update(shared=Server("shared"), lost=Server("lost"),
+    SERVERS.update(shared=Server("shared"), lost=Server("lost"), late=Server("late"),
                    refusing=Server("refusing", password="outra"))
     ARGS.root = ARGS.build / "wine_e2e"
     ARGS.prefix = ARGS.root / "prefix"

@@ -1,0 +1,122 @@
+// The Windows views as the window system and the shell see them: the icon back after a shell
+// restart that Windows announces only to visible or unowned windows, the status window's
+// active control, the notice panel's frame.
+#include <gtest/gtest.h>
+
+#include "platform/win32/windows_header.h"
+// After windows_header.h, which they need.
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <string>
+#include <vector>
+
+#include "app/main_window_layout.h"
+#include "notice/notice_layout.h"
+#include "platform/main_window.h"
+#include "platform/notice_window.h"
+
+namespace {
+
+std::wstring ClassOf(HWND window) {
+  wchar_t name[256] = {};
+  GetClassNameW(window, name, 256);
+  return name;
+}
+
+BOOL CALLBACK Collect(HWND window, LPARAM list) {
+  reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+  return TRUE;
+}
+
+std::vector<HWND> ThreadWindows() {
+  std::vector<HWND> windows;
+  EnumThreadWindows(GetCurrentThreadId(), Collect, reinterpret_cast<LPARAM>(&windows));
+  return windows;
+}
+
+HWND ThreadWindowOfClass(const std::wstring& windowClass) {
+  for (HWND window : ThreadWindows()) {
+    if (ClassOf(window) == windowClass) return window;
+  }
+  return nullptr;
+}
+
+// A control anywhere below the window, by its id.
+HWND Control(HWND window, int id) {
+  std::vector<HWND> children;
+  EnumChildWindows(window, Collect, reinterpret_cast<LPARAM>(&children));
+  for (HWND child : children) {
+    if (GetDlgCtrlID(child) == id) return child;
+  }
+  return nullptr;
+}
+
+// The shell answers a change of nothing for an icon it holds and refuses it for one it does not.
+bool IconPresent(HWND window) {
+  NOTIFYICONDATAW icon{};
+  icon.cbSize = sizeof(icon);
+  icon.hWnd = window;
+  return Shell_NotifyIconW(NIM_MODIFY, &icon) != FALSE;
+}
+
+TEST(Win32Views, IconComesBackWhenTheShellAnnouncesItsRestartAsWindowsDoes) {
+  auto view = platform::CreateMainWindow(app::MainWindowLayout(), L"vandrel Virazuzor");
+  view->AddTrayIcon();
+  HWND main = ThreadWindowOfClass(L"TfrmPrincipal");
+  ASSERT_NE(main, nullptr);
+  if (!IconPresent(main)) GTEST_SKIP() << "no notification area in this session";
+  // The restarted shell holds no icon, then broadcasts as Windows does: only to top-level
+  // windows that are visible or have no owner. The status window is hidden and owned.
+  NOTIFYICONDATAW lost{};
+  lost.cbSize = sizeof(lost);
+  lost.hWnd = main;
+  ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &lost));
+  ASSERT_FALSE(view->Visible());
+  const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+  for (HWND window : ThreadWindows()) {
+    if (IsWindowVisible(window) || GetWindow(window, GW_OWNER) == nullptr) {
+      SendMessageW(window, taskbarCreated, 0, 0);
+    }
+  }
+  EXPECT_TRUE(IconPresent(main));
+  view->DeleteTrayIcon();
+  EXPECT_FALSE(IconPresent(main));
+}
+
+TEST(Win32Views, ShownStatusWindowHasThePageControlAsItsActiveControl) {
+  auto view = platform::CreateMainWindow(app::MainWindowLayout(), L"vandrel Virazuzor");
+  HWND main = ThreadWindowOfClass(L"TfrmPrincipal");
+  ASSERT_NE(main, nullptr);
+  view->Show();
+  EXPECT_EQ(ClassOf(GetFocus()), WC_TABCONTROLW);
+  // Wherever the user left the focus, showing the window again puts it on the page control.
+  SetFocus(Control(main, platform::main_control::kBitBtn1));
+  EXPECT_EQ(GetDlgCtrlID(GetFocus()), platform::main_control::kBitBtn1);
+  view->Hide();
+  view->Show();
+  EXPECT_EQ(ClassOf(GetFocus()), WC_TABCONTROLW);
+  view->Hide();
+}
+
+TEST(Win32Views, NoticePanelIsFramedByItsBevelAroundItsControls) {
+  auto view = platform::CreateNoticeWindow(notice::NoticeWindowLayout());
+  HWND window = ThreadWindowOfClass(L"TfrmMensagemConfirmarGenerica");
+  ASSERT_NE(window, nullptr);
+  HWND panel = Control(window, platform::notice_control::kPanel1);
+  ASSERT_NE(panel, nullptr);
+  RECT outer{};
+  RECT client{};
+  GetWindowRect(panel, &outer);
+  GetClientRect(panel, &client);
+  // An edge of two pixels all round, outside the area where btnOk is placed.
+  EXPECT_EQ((outer.right - outer.left) - client.right, 4);
+  EXPECT_EQ((outer.bottom - outer.top) - client.bottom, 4);
+  RECT button{};
+  GetWindowRect(Control(panel, platform::notice_control::kBtnOk), &button);
+  MapWindowPoints(nullptr, panel, reinterpret_cast<POINT*>(&button), 2);
+  EXPECT_EQ(button.left, 445);
+  EXPECT_EQ(button.top, 7);
+}
+
+}  // namespace

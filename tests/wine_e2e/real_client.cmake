@@ -4,8 +4,7 @@ include(${CMAKE_CURRENT_LIST_DIR}/gds32_bridge/bridge.cmake)
 
 # The private Firebird servers of the Windows suites (scripts/firebird-server.sh): the one
 # the installations share, one that a scenario kills and starts again, one that comes up only
-# after the program, and one whose SYSDBA
-# password is not the installation's.
+# after the program, and one whose SYSDBA password is not the installation's.
 set(WINE_FIREBIRD_ROOT ${CMAKE_BINARY_DIR}/firebird)
 set(FIREBIRD_SERVER_SCRIPT ${PROJECT_SOURCE_DIR}/scripts/firebird-server.sh)
 set(wine_firebird_servers)

@@ -1,11 +1,14 @@
 // Runs a piece of a test in a child process, where it may give up rights or limit its memory
-// without touching the test program itself.
+// without touching the test program itself; and the size such a limit starts from.
 #pragma once
 
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <fstream>
 #include <functional>
+#include <string>
 
 namespace posix_test {
 
@@ -26,6 +29,20 @@ inline int RunInChild(const std::function<int()>& body) {
   while (::waitpid(child, &status, 0) < 0) {
   }
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// The process's data size (VmData), in bytes, which a memory limit is set above; 0 when unknown.
+inline rlim_t DataSize() {
+  std::ifstream status("/proc/self/status");
+  std::string word;
+  while (status >> word) {
+    if (word == "VmData:") {
+      rlim_t kilobytes = 0;
+      status >> kilobytes;
+      return kilobytes * 1024;
+    }
+  }
+  return 0;
 }
 
 }  // namespace posix_test

@@ -15,20 +15,6 @@
 
 namespace {
 
-// The process's data size (VmData), in bytes; 0 when unknown.
-rlim_t DataSize() {
-  std::ifstream status("/proc/self/status");
-  std::string word;
-  while (status >> word) {
-    if (word == "VmData:") {
-      rlim_t kilobytes = 0;
-      status >> kilobytes;
-      return kilobytes * 1024;
-    }
-  }
-  return 0;
-}
-
 TEST(RunHandlerShortOfMemory, ErrorWhoseTextCannotBeConvertedStaysInside) {
 #if defined(__SANITIZE_ADDRESS__)
   GTEST_SKIP() << "the sanitizer's allocator ends the process where memory runs out";
@@ -39,7 +25,7 @@ TEST(RunHandlerShortOfMemory, ErrorWhoseTextCannotBeConvertedStaysInside) {
     ::mallopt(M_MMAP_THRESHOLD, 1024 * 1024);
     // 32 MB of text, which widened would take 128 MB; the limit leaves 16 MB more.
     const std::runtime_error error(std::string(32 * 1024 * 1024, 'a'));
-    const rlim_t now = DataSize();
+    const rlim_t now = posix_test::DataSize();
     if (now == 0) return 2;
     const rlimit limit{now + 16 * 1024 * 1024, now + 16 * 1024 * 1024};
     if (::setrlimit(RLIMIT_DATA, &limit) != 0) return 3;

@@ -21,26 +21,12 @@ namespace {
 constexpr char kChildVariable[] = "VIRAZUZOR_INI_MEMORY_CHILD";
 constexpr char kValue[] = "/srv/Dados/Servidor.ini";
 
-// The process's data size (VmData), in bytes; 0 when unknown.
-rlim_t DataSize() {
-  std::ifstream status("/proc/self/status");
-  std::string word;
-  while (status >> word) {
-    if (word == "VmData:") {
-      rlim_t kilobytes = 0;
-      status >> kilobytes;
-      return kilobytes * 1024;
-    }
-  }
-  return 0;
-}
-
 // Ten reads with the data size held to a few megabytes above what the process has; the exit
 // code tells how it went.
 int ReadUnderLimit(const std::string& path) {
   // Every large block comes fresh from the system, where the limit sees it.
   ::mallopt(M_MMAP_THRESHOLD, 1024 * 1024);
-  const rlim_t now = DataSize();
+  const rlim_t now = posix_test::DataSize();
   if (now == 0) return 2;
   const rlimit limit{now + 8 * 1024 * 1024, now + 8 * 1024 * 1024};
   if (::setrlimit(RLIMIT_DATA, &limit) != 0) return 3;

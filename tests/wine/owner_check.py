@@ -14,22 +14,10 @@ import subprocess
 import sys
 import time
 
+from gui_check import Check, windows_path  # the same checks and paths as the screenshots
+
 BOX = re.compile(r"Call user32\.MessageBoxW\(([0-9a-f]{8}),.*,([0-9a-f]{8})\) ret=")
 FOLDER = re.compile(r"Call shell32\.SHGetSpecialFolderLocation\(([0-9a-f]{8}),([0-9a-f]{8}),")
-
-
-def windows_path(path):
-    return "Z:" + os.path.abspath(path).replace("/", "\\")
-
-
-class Check:
-    def __init__(self):
-        self.failures = []
-
-    def expect(self, ok, what):
-        print(("ok   " if ok else "FAIL ") + what, flush=True)
-        if not ok:
-            self.failures.append(what)
 
 
 def main():

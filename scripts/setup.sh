@@ -61,7 +61,7 @@ install "${missing[@]}"
 if /usr/lib/wine/wine --version >/dev/null 2>&1; then
   bridge=(wine32-tools:i386 libfbclient2:i386 gcc-multilib)
 else
-  bridge=(wine64-tools)
+  bridge=(wine64-tools libwine-dev)  # the tools take the 32-bit libwine-dev where it is there
 fi
 mapfile -t missing < <(missing_of "${bridge[@]}")
 install "${missing[@]}"

@@ -40,7 +40,7 @@ else()
     ../posix/file_error_text_test.cpp
     ../posix/ini_memory_test.cpp
     ../posix/lock_sweep_rights_test.cpp
-    ../posix/special_entries_test.cpp)
+    ../posix/non_regular_entries_test.cpp)
 endif()
 list(TRANSFORM UNIT_TEST_SOURCES PREPEND ${CMAKE_CURRENT_LIST_DIR}/)
 

@@ -26,6 +26,21 @@ def free_display():
     raise RuntimeError("no free X display")
 
 
+def small_installation(install, built_program):
+    """Sistema\\ with the program and the ERP ini that names Dados\\Servidor.ini, Dados\\ and
+    Update\\, empty; the folders Sistema and Dados and the program's path."""
+    sistema = os.path.join(install, "Sistema")
+    dados = os.path.join(install, "Dados")
+    for folder in (sistema, dados, os.path.join(install, "Update")):
+        os.makedirs(folder)
+    program = os.path.join(sistema, "vandrelVirazuzor.exe")
+    shutil.copy2(built_program, program)
+    with open(os.path.join(sistema, "vandrelempresa.ini"), "wb") as f:
+        f.write(f"[IniServidor]\r\nnomearquivo={windows_path(dados)}\\Servidor.ini\r\n"
+                .encode("cp1252"))
+    return sistema, dados, program
+
+
 class Check:
     def __init__(self):
         self.failures = []
@@ -56,15 +71,7 @@ def main():
     shutil.rmtree(shots, ignore_errors=True)
     shutil.rmtree(install, ignore_errors=True)
     os.makedirs(shots)
-    sistema = os.path.join(install, "Sistema")
-    dados = os.path.join(install, "Dados")
-    for folder in (sistema, dados, os.path.join(install, "Update")):
-        os.makedirs(folder)
-    program = os.path.join(sistema, "vandrelVirazuzor.exe")
-    shutil.copy2(args.program, program)
-    with open(os.path.join(sistema, "vandrelempresa.ini"), "wb") as f:
-        f.write(f"[IniServidor]\r\nnomearquivo={windows_path(dados)}\\Servidor.ini\r\n"
-                .encode("cp1252"))
+    sistema, dados, program = small_installation(install, args.program)
     # The real client beside the program, the database on the test run's private server; the
     # updater and the published copy, of the same date, on the server.
     shutil.copy2(args.bridge, os.path.join(sistema, "gds32.dll"))

@@ -14,7 +14,7 @@ import subprocess
 import sys
 import time
 
-from gui_check import Check, windows_path  # the same checks and paths as the screenshots
+from gui_check import Check, small_installation, windows_path  # as the screenshots have them
 
 BOX = re.compile(r"Call user32\.MessageBoxW\(([0-9a-f]{8}),.*,([0-9a-f]{8})\) ret=")
 FOLDER = re.compile(r"Call shell32\.SHGetSpecialFolderLocation\(([0-9a-f]{8}),([0-9a-f]{8}),")
@@ -30,15 +30,8 @@ def main():
     wine = "/usr/lib/wine/wine64" if args.arch == "win64" else "/usr/lib/wine/wine"
     root = os.path.join(os.path.abspath(args.build), "owner-check")
     shutil.rmtree(os.path.join(root, "installation"), ignore_errors=True)
-    sistema = os.path.join(root, "installation", "Sistema")
-    dados = os.path.join(root, "installation", "Dados")
-    for folder in (sistema, dados, os.path.join(root, "installation", "Update")):
-        os.makedirs(folder)
-    program = os.path.join(sistema, "vandrelVirazuzor.exe")
-    shutil.copy2(args.program, program)
-    with open(os.path.join(sistema, "vandrelempresa.ini"), "wb") as f:
-        f.write(f"[IniServidor]\r\nnomearquivo={windows_path(dados)}\\Servidor.ini\r\n"
-                .encode("cp1252"))
+    sistema, dados, program = small_installation(os.path.join(root, "installation"),
+                                                 args.program)
     with open(os.path.join(dados, "Servidor.ini"), "wb") as f:
         f.write(f"[Database]\r\nServidor=\r\npath={windows_path(dados)}\\\r\nname=ZELTRAN.FDB\r\n"
                 .encode("cp1252"))

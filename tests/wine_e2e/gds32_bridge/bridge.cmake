@@ -45,17 +45,19 @@ if(WINEGCC AND HOST_CXX AND EXISTS ${bridge_wine_unix}/libwinecrt0.a AND EXISTS 
       ${PROJECT_SOURCE_DIR}/database/fbclient_api.h
     COMMENT "gds32 bridge: the client's side of the layout check (${bridge_width})" VERBATIM)
 
-  add_custom_command(OUTPUT ${GDS32_BRIDGE_DIR}/gds32.spec
+  # winegcc tells an export list by its file ending.
+  set(bridge_exports ${GDS32_BRIDGE_DIR}/gds32.spec)
+  add_custom_command(OUTPUT ${bridge_exports}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${GDS32_BRIDGE_DIR}
-    COMMAND ${CMAKE_C_COMPILER} -E -P -x c -I${bridge_source} ${bridge_source}/gds32.spec.in
-      -o ${GDS32_BRIDGE_DIR}/gds32.spec
-    DEPENDS ${bridge_source}/gds32.spec.in ${bridge_source}/entry_points.h
-    COMMENT "gds32 bridge: the .spec file" VERBATIM)
+    COMMAND ${CMAKE_C_COMPILER} -E -P -x c -I${bridge_source} ${bridge_source}/exports.in
+      -o ${bridge_exports}
+    DEPENDS ${bridge_source}/exports.in ${bridge_source}/entry_points.h
+    COMMENT "gds32 bridge: the export list" VERBATIM)
   add_custom_command(OUTPUT ${GDS32_BRIDGE}
     COMMAND ${WINEGCC} ${bridge_width} -shared -O2 -Wall -Wextra -I${bridge_source}
-      -o ${GDS32_BRIDGE} ${GDS32_BRIDGE_DIR}/gds32.spec ${bridge_source}/forwarders.c
+      -o ${GDS32_BRIDGE} ${bridge_exports} ${bridge_source}/forwarders.c
       -ldl -lpthread
-    DEPENDS ${GDS32_BRIDGE_DIR}/gds32.spec ${bridge_source}/forwarders.c
+    DEPENDS ${bridge_exports} ${bridge_source}/forwarders.c
       ${bridge_source}/entry_points.h ${GDS32_BRIDGE_DIR}/layout_checked
     COMMENT "gds32 bridge: winegcc ${bridge_width}" VERBATIM)
   add_custom_target(gds32_bridge ALL DEPENDS ${GDS32_BRIDGE})

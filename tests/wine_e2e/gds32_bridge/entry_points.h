@@ -1,13 +1,13 @@
 // The client entry points that the test-only gds32.dll exports, one row each, in the program's
 // own vocabulary (database/fbclient_api.h). Every includer defines the row macros first:
 //
-//   GDS32_STDCALL(result, name, program_type, parameters, arguments, spec_types)
+//   GDS32_STDCALL(result, name, program_type, parameters, arguments, export_types)
 //       a stdcall entry on Windows, forwarded unchanged to the Linux function of that name;
 //       program_type is the program's pointer type for it (empty where it binds none)
-//   GDS32_VARARGS(name, spec_types)
+//   GDS32_VARARGS(name, export_types)
 //       a cdecl entry with variable arguments, whose forwarder is written out by hand
 //
-// From this one table come the .spec file (gds32.spec.in), the forwarders (forwarders.c) and
+// From this one table come the export list (exports.in), the forwarders (forwarders.c) and
 // the compile-time checks against the program's declarations (layout_check.cpp).
 // No include guard: each includer expands it once with its own macros.
 

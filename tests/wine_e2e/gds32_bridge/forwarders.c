@@ -69,19 +69,19 @@ static void* Resolve(const char* name) {
   return function;
 }
 
-#define GDS32_STDCALL(result, name, program_type, parameters, arguments, spec_types) \
-  result WINDOWS_CALL bridge_##name parameters;                                      \
-  result WINDOWS_CALL bridge_##name parameters {                                     \
-    typedef result(LINUX_CALL* LinuxFn) parameters;                                  \
-    static LinuxFn linux_function;                                                   \
-    LinuxFn function = __atomic_load_n(&linux_function, __ATOMIC_ACQUIRE);           \
-    if (!function) {                                                                 \
-      function = (LinuxFn)Resolve(#name);                                            \
-      __atomic_store_n(&linux_function, function, __ATOMIC_RELEASE);                 \
-    }                                                                                \
-    return function arguments;                                                       \
+#define GDS32_STDCALL(result, name, program_type, parameters, arguments, export_types) \
+  result WINDOWS_CALL bridge_##name parameters;                                        \
+  result WINDOWS_CALL bridge_##name parameters {                                       \
+    typedef result(LINUX_CALL* LinuxFn) parameters;                                    \
+    static LinuxFn linux_function;                                                     \
+    LinuxFn function = __atomic_load_n(&linux_function, __ATOMIC_ACQUIRE);             \
+    if (!function) {                                                                   \
+      function = (LinuxFn)Resolve(#name);                                              \
+      __atomic_store_n(&linux_function, function, __ATOMIC_RELEASE);                   \
+    }                                                                                  \
+    return function arguments;                                                         \
   }
-#define GDS32_VARARGS(name, spec_types)
+#define GDS32_VARARGS(name, export_types)
 #include "entry_points.h"
 #undef GDS32_STDCALL
 #undef GDS32_VARARGS

@@ -51,9 +51,9 @@ static_assert(offsetof(TransactionBlock, tpbLength) == F::blockLength);
 static_assert(offsetof(TransactionBlock, tpb) == F::blockTpb);
 
 // Each forwarded entry takes what the program passes and gives back what it expects.
-#define GDS32_STDCALL(result, name, program_type, parameters, arguments, spec_types) \
+#define GDS32_STDCALL(result, name, program_type, parameters, arguments, export_types) \
   static_assert(std::is_same_v<program_type, result(PLATFORM_FBCALL*) parameters>, #name);
-#define GDS32_VARARGS(name, spec_types)
+#define GDS32_VARARGS(name, export_types)
 #include "tests/wine_e2e/gds32_bridge/entry_points.h"
 #undef GDS32_STDCALL
 #undef GDS32_VARARGS

@@ -30,7 +30,7 @@ std::ostream& operator<<(std::ostream& out, const EntryCase& c) {
   return out << c.name;
 }
 
-class SpecialEntry : public testing::TestWithParam<EntryCase> {
+class NonRegularEntry : public testing::TestWithParam<EntryCase> {
  protected:
   // Puts the entry at the path; a link's target lies outside the data folder.
   void Stage(const fs::path& at) {
@@ -62,7 +62,7 @@ class SpecialEntry : public testing::TestWithParam<EntryCase> {
   test_support::MessageBoxRecorder boxes;
 };
 
-TEST_P(SpecialEntry, StateFileIsAFailedAccessAndNothingElseIsWritten) {
+TEST_P(NonRegularEntry, StateFileIsAFailedAccessAndNothingElseIsWritten) {
   Stage(FsPath(installation.DataFolder() + L"Virazuzor.txt"));
   EXPECT_TRUE(
       shared_folder::WriteConnectionState(shared_folder::ConnectionState::Connect).failureShown);
@@ -75,7 +75,7 @@ TEST_P(SpecialEntry, StateFileIsAFailedAccessAndNothingElseIsWritten) {
 }
 
 // (A pipe of the lock file's name exists: it is another copy, and nothing is written.)
-class LinkEntry : public SpecialEntry {};
+class LinkEntry : public NonRegularEntry {};
 
 TEST_P(LinkEntry, OwnLockFileIsNeverWrittenThroughALink) {
   Stage(FsPath(installation.DataFolder() + L"vandrelVirazuzor.lock"));
@@ -91,7 +91,7 @@ const EntryCase kDanglingLink{"dangling_link", Entry::DanglingLink};
 std::string NameOf(const testing::TestParamInfo<EntryCase>& info) {
   return info.param.name;
 }
-INSTANTIATE_TEST_SUITE_P(SharedFolder, SpecialEntry,
+INSTANTIATE_TEST_SUITE_P(SharedFolder, NonRegularEntry,
                          testing::Values(kPipe, kLinkToFile, kDanglingLink), NameOf);
 INSTANTIATE_TEST_SUITE_P(SharedFolder, LinkEntry, testing::Values(kLinkToFile, kDanglingLink),
                          NameOf);

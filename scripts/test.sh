@@ -74,7 +74,8 @@ run_fuzz() {
 }
 
 mkdir -p build
-if /usr/lib/wine/wine --version >/dev/null 2>&1; then wine32=yes; else wine32=no; fi
+# Where the kernel runs 32-bit programs, setup.sh has installed the 32-bit Wine or failed.
+if bash scripts/runs-32-bit-programs; then wine32=yes; else wine32=no; fi
 run_build native yes -DCMAKE_BUILD_TYPE=RelWithDebInfo
 run_build sanitize yes -DCMAKE_BUILD_TYPE=Debug -DVIRAZUZOR_SANITIZE=ON
 run_build windows $wine32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Server lost and back: the Firebird server killed and started again under a running copy.
 
-Twenty times: the server is killed with SIGKILL while the headless program holds a connection
+Eight times: the server is killed with SIGKILL while the headless program holds a connection
 through it, and started again once the program has seen the loss. Each time the program shows
 "TENTANDO CONECTAR" and then "CONECTADO", without a message box; and it leaks nothing on the
 way: its descriptor count and resident set after the last cycle are those after the first,
@@ -16,7 +16,8 @@ import unittest
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "e2e"))
 import end_to_end as e2e  # noqa: E402
 
-CYCLES = 20
+# Enough for a leak of a descriptor or a buffer per loss to show; more cycles found nothing new.
+CYCLES = 8
 TRYING = "Situação Atual: TENTANDO CONECTAR"
 CONNECTED = "Situação Atual: CONECTADO"
 
@@ -33,7 +34,7 @@ def resident_kib(pid):
 
 
 class ServerLostAndBack(unittest.TestCase):
-    def test_twenty_losses_leave_no_box_and_no_growth(self):
+    def test_losses_leave_no_box_and_no_growth(self):
         inst = e2e.Installation("faults-server-lost", server=True)
         self.addCleanup(inst.close)
         self.addCleanup(e2e.firebird_script, "start")  # whatever a failure left

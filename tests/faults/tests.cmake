@@ -23,7 +23,7 @@ if(NOT WIN32 AND NOT VIRAZUZOR_SANITIZE)
       TIMEOUT 1500
       ENVIRONMENT "FIREBIRD=${FAULTS_FIREBIRD_ROOT};FIREBIRD_LOCK=${FAULTS_FIREBIRD_ROOT}/lock;FIREBIRD_TMP=${FAULTS_FIREBIRD_ROOT}/tmp")
   endforeach()
-  # Twenty losses take about thirteen minutes (two ticks of 20 s each): they start early, right
+  # Eight losses take about five minutes (two ticks of 20 s each): they start early, right
   # after the few seconds of the simultaneous starts, which meet a server that no kill has
   # left behind.
   set_tests_properties(faults_simultaneous_starts PROPERTIES COST 2000)

@@ -1,6 +1,6 @@
 // The Windows views as the window system and the shell see them: the icon back after a shell
-// restart that Windows announces only to visible or unowned windows, the status window's
-// active control, the notice panel's frame.
+// restart or a busy shell, the status window's active control, the notice panel's
+// frame.
 #include <gtest/gtest.h>
 
 #include "platform/win32/windows_header.h"
@@ -13,8 +13,11 @@
 
 #include "app/main_window_layout.h"
 #include "notice/notice_layout.h"
+#include "platform/event_loop.h"
 #include "platform/main_window.h"
 #include "platform/notice_window.h"
+#include "platform/win32/tray_icon.h"
+#include "resources/resource_ids.h"
 
 namespace {
 
@@ -82,6 +85,46 @@ TEST(Win32Views, IconComesBackWhenTheShellAnnouncesItsRestartAsWindowsDoes) {
   EXPECT_TRUE(IconPresent(main));
   view->DeleteTrayIcon();
   EXPECT_FALSE(IconPresent(main));
+}
+
+// Runs the thread's messages until the condition holds; false when the time ran out first.
+template <typename Condition>
+bool RunMessagesUntil(Condition done, ULONGLONG milliseconds) {
+  const ULONGLONG end = GetTickCount64() + milliseconds;
+  while (!done()) {
+    if (GetTickCount64() >= end) return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+    platform::ProcessPendingMessages();
+  }
+  return true;
+}
+
+// A busy shell at logon refuses the first add and takes the second but reports a time-out: each
+// retry asks first whether the shell holds the icon. The image is the main icon, at large size.
+TEST(Win32Views, IconRefusedByABusyShellIsOfferedAgainUntilTheShellHoldsIt) {
+  std::vector<DWORD> calls;
+  HICON image = nullptr;
+  int adds = 0;
+  bool held = false;
+  platform::win32::SetNotifyIconForTesting([&](DWORD message, NOTIFYICONDATAW& record) {
+    calls.push_back(message);
+    if (message == NIM_ADD) {
+      image = record.hIcon;
+      held = ++adds == 2;
+      return FALSE;
+    }
+    return held ? TRUE : FALSE;
+  });
+  struct Restore {
+    ~Restore() { platform::win32::SetNotifyIconForTesting({}); }
+  } restore;
+  auto view = platform::CreateMainWindow(app::MainWindowLayout(), L"vandrel Virazuzor");
+  view->AddTrayIcon();
+  constexpr ULONGLONG kPeriod = platform::win32::kTrayRetryMilliseconds;
+  EXPECT_TRUE(RunMessagesUntil([&] { return calls.size() >= 4; }, 15 * kPeriod));
+  RunMessagesUntil([] { return false; }, 2 * kPeriod);  // nothing more may follow
+  EXPECT_EQ(calls, (std::vector<DWORD>{NIM_ADD, NIM_MODIFY, NIM_ADD, NIM_MODIFY}));
+  EXPECT_EQ(image, LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APPLICATION_ICON)));
 }
 
 TEST(Win32Views, ShownStatusWindowHasThePageControlAsItsActiveControl) {

@@ -1,6 +1,6 @@
 // The Windows views as the window system and the shell see them: the icon back after a shell
-// restart or a busy shell, the status window's active control, the notice panel's
-// frame.
+// restart or a busy shell, the status window's active control and its state under a box, the
+// notice panel's frame.
 #include <gtest/gtest.h>
 
 #include "platform/win32/windows_header.h"
@@ -8,11 +8,14 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/main_window_layout.h"
 #include "notice/notice_layout.h"
+#include "platform/dialogs.h"
 #include "platform/event_loop.h"
 #include "platform/main_window.h"
 #include "platform/notice_window.h"
@@ -140,6 +143,36 @@ TEST(Win32Views, ShownStatusWindowHasThePageControlAsItsActiveControl) {
   view->Show();
   EXPECT_EQ(ClassOf(GetFocus()), WC_TABCONTROLW);
   view->Hide();
+}
+
+// A tick's box while another program is in front: no window of the program is active, so the
+// hidden application window owns the box, and the open status window is disabled with it.
+TEST(Win32Views, BoxWhileAnotherProgramIsInFrontDisablesTheOpenStatusWindow) {
+  auto view = platform::CreateMainWindow(app::MainWindowLayout(), L"vandrel Virazuzor");
+  HWND main = ThreadWindowOfClass(L"TfrmPrincipal");
+  ASSERT_NE(main, nullptr);
+  view->Show();
+  const std::jthread other([](std::stop_token stop) {
+    HWND window = CreateWindowExW(0, L"STATIC", L"Outro programa", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                  0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
+    SetForegroundWindow(window);
+    RunMessagesUntil([&stop] { return stop.stop_requested(); }, 60000);
+    DestroyWindow(window);
+  });
+  ASSERT_TRUE(RunMessagesUntil([] { return GetActiveWindow() == nullptr; }, 30000));
+
+  std::atomic<int> enabledUnderBox{-1};
+  std::jthread reader([&enabledUnderBox, main] {
+    HWND box = nullptr;
+    for (int i = 0; i < 300 && !(box = FindWindowW(L"#32770", L"Aviso do Sistema")); ++i)
+      Sleep(100);
+    enabledUnderBox = IsWindowEnabled(main);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+  });
+  platform::ShowMessageBox(L"Caixa de um ciclo", L"Aviso do Sistema", platform::kMbIconError);
+  reader.join();
+  EXPECT_EQ(enabledUnderBox, FALSE);
+  EXPECT_TRUE(IsWindowEnabled(main));
 }
 
 TEST(Win32Views, NoticePanelIsFramedByItsBevelAroundItsControls) {

@@ -99,9 +99,8 @@ INSTANTIATE_TEST_SUITE_P(
                 L"path", std::wstring(2047, L'x')}),
     [](const testing::TestParamInfo<IniCase>& info) { return std::string(info.param.name); });
 
-// Marks that only the Linux build's own reader takes (the build whose file text may be UTF-8):
-// Windows' reader takes a UTF-8 mark as part of the first section's name, and knows no
-// big-endian text.
+// Marks only the Linux build's own reader takes (the build whose file text may be UTF-8): Windows'
+// reader takes a UTF-8 mark as part of the first section's name, and knows no big-endian text.
 std::vector<IniCase> LinuxReaderCases() {
   if (!platform::kFileTextMayBeUtf8) return {};
   return {IniCase{"utf8_bom_skipped", "\xEF\xBB\xBF[Database]\r\npath=C:\\x\r\n", L"Database",
@@ -110,9 +109,7 @@ std::vector<IniCase> LinuxReaderCases() {
                   L"S:\\Gest\u00e3o\\Servidor.ini"}};
 }
 INSTANTIATE_TEST_SUITE_P(LinuxReader, IniReading, testing::ValuesIn(LinuxReaderCases()),
-                         [](const testing::TestParamInfo<IniCase>& info) {
-                           return std::string(info.param.name);
-                         });
+                         testing::PrintToStringParamName());
 
 TEST(Ini, MissingFileGivesTheEmptyText) {
   test_support::TempFolder folder;

@@ -64,15 +64,15 @@ void TrayIcon::Retry() {
 }
 
 void TrayIcon::StopRetry() {
-  if (retriesLeft_ <= 0) return;
   retriesLeft_ = 0;
-  // A timer gone with its window cannot be killed: nothing to report.
+  // Killing a timer that is not set, or that went with its window, fails harmlessly.
   static_cast<void>(KillTimer(record_.hWnd, RetryTimerId()));
 }
 
 void CALLBACK TrayIcon::OnRetryTimer(HWND, UINT, UINT_PTR timerId, DWORD) {
+  // A tick already waiting when the retry stopped finds nothing left to do.
   auto* icon = reinterpret_cast<TrayIcon*>(timerId);
-  if (icon->wanted_ && icon->retriesLeft_ > 0) icon->Retry();
+  if (icon->retriesLeft_ > 0) icon->Retry();
 }
 
 }  // namespace platform::win32

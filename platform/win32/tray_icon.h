@@ -43,7 +43,7 @@ class TrayIcon {
 
   NOTIFYICONDATAW record_;
   bool wanted_ = false;  // added and not deleted: the shell must show it
-  int retriesLeft_ = 0;  // while above zero, the retry's timer runs
+  int retriesLeft_ = 0;  // the retry's timer runs while above zero
 };
 
 }  // namespace platform::win32

@@ -33,4 +33,4 @@ set(VIRAZUZOR_WIN32_SOURCES
   platform/win32/event_loop.cpp platform/win32/files.cpp platform/win32/ini.cpp
   platform/win32/main_window.cpp platform/win32/notice_window.cpp platform/win32/paths.cpp
   platform/win32/processes.cpp platform/win32/shell.cpp platform/win32/shell_link.cpp
-  platform/win32/text.cpp)
+  platform/win32/text.cpp platform/win32/tray_icon.cpp)

@@ -89,8 +89,9 @@ std::wstring FromUtf16(std::string_view bytes, bool bigEndian) {
   return out;
 }
 
-// As Windows reads an ini file: UTF-16 (Notepad's "Unicode", either byte order) or UTF-8 by
-// their byte-order marks, else the file text of either kind of workstation.
+// UTF-16 (Notepad's "Unicode", either byte order) or UTF-8 by their byte-order marks, else the
+// file text of either kind of workstation. Windows' own reader knows only the little-endian
+// mark; the others serve files that a Linux editor wrote.
 std::wstring Decode(const std::string& bytes) {
   const std::string_view view(bytes);
   if (view.starts_with("\xEF\xBB\xBF")) return FromUtf8(view.substr(3));

@@ -8,10 +8,12 @@
 #include <shellapi.h>
 
 #include <map>
+#include <optional>
 
 #include "platform/win32/application_window.h"
 #include "platform/win32/controls.h"
 #include "platform/win32/scoped_win.h"
+#include "platform/win32/tray_icon.h"
 #include "platform/win32/window_text.h"
 #include "resources/resource_ids.h"
 
@@ -29,17 +31,13 @@ constexpr wchar_t kMainWindowClass[] = L"TfrmPrincipal";
 constexpr DWORD kMainStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kMainExStyle = WS_EX_CONTROLPARENT;
 
+// The program's main icon at the system's large size; the notification area is given it too,
+// and the shell scales it down to the size it draws at. A program that is not aware of the
+// screen's scaling is told 16 pixels as the small size at every scaling, and the shell would
+// blow a small image up to the 24 or 32 pixels it draws at 150% and 200%.
 HICON ApplicationIcon() {
   HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APPLICATION_ICON));
   return icon ? icon : LoadIconW(nullptr, IDI_APPLICATION);
-}
-
-// The icon resource's image at the small-icon size, as the notification area shows it, rather
-// than the large one shrunk by the shell. Null when the resource is missing.
-win32::UniqueIcon SmallApplicationIcon() {
-  return win32::UniqueIcon(static_cast<HICON>(
-      LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APPLICATION_ICON), IMAGE_ICON,
-                 GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR)));
 }
 
 class Win32MainWindow;
@@ -101,15 +99,8 @@ class Win32MainWindow final : public MainWindow {
     SendMessageW(main_.get(), WM_COMMAND, MAKEWPARAM(controlId, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(main_.get(), controlId)));
   }
-  void AddTrayIcon() override {
-    trayIconWanted_ = true;
-    // A failed icon is not detected: the program then runs without one.
-    static_cast<void>(Shell_NotifyIconW(NIM_ADD, &trayIconData_));
-  }
-  void DeleteTrayIcon() override {
-    trayIconWanted_ = false;
-    static_cast<void>(Shell_NotifyIconW(NIM_DELETE, &trayIconData_));  // as for NIM_ADD
-  }
+  void AddTrayIcon() override { trayIcon_->Add(); }
+  void DeleteTrayIcon() override { trayIcon_->Delete(); }
 
   LRESULT WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -124,11 +115,9 @@ class Win32MainWindow final : public MainWindow {
   win32::UniqueFont boldFont_;
   win32::UniqueMenu popupMenu_;
   win32::ControlResources resources_;
-  win32::UniqueIcon trayIcon_;
+  std::optional<win32::TrayIcon> trayIcon_;  // made once the status window is there
   std::map<int, HWND> controls_;
   std::map<int, bool> autoSize_;
-  NOTIFYICONDATAW trayIconData_{};
-  bool trayIconWanted_ = false;  // added and not deleted: the shell must show it
   // The page control: the window's active control whenever it is shown, until the user moves
   // the focus elsewhere.
   HWND pageControl_ = nullptr;
@@ -152,7 +141,7 @@ Win32MainWindow::Win32MainWindow(const WindowLayout& layout, const std::wstring&
   // The shell has come back (Explorer restarted, or it was not there yet at logon): the icon
   // the user reaches "&Sair" through is added again, with the same record.
   applicationEvents_.shellRestarted = [this] {
-    if (trayIconWanted_) static_cast<void>(Shell_NotifyIconW(NIM_ADD, &trayIconData_));
+    if (trayIcon_) trayIcon_->ShellRestarted();
   };
   const SIZE size =
       win32::WindowSizeForClient(layout.clientWidth, layout.clientHeight, kMainStyle, kMainExStyle);
@@ -198,14 +187,15 @@ Win32MainWindow::Win32MainWindow(const WindowLayout& layout, const std::wstring&
   AppendMenuW(popupMenu_.get(), MF_SEPARATOR, 0, nullptr);
   AppendMenuW(popupMenu_.get(), MF_STRING, main_control::kSair1, L"&Sair");
 
-  trayIconData_.cbSize = sizeof(NOTIFYICONDATAW);
-  trayIconData_.hWnd = main_.get();
-  trayIconData_.uID = 0;
-  trayIconData_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;  // 7
-  trayIconData_.uCallbackMessage = kTrayCallbackMessage;
-  trayIcon_ = SmallApplicationIcon();
-  trayIconData_.hIcon = trayIcon_ ? trayIcon_.get() : ApplicationIcon();
-  applicationTitle.copy(trayIconData_.szTip, std::size(trayIconData_.szTip) - 1);
+  NOTIFYICONDATAW trayIconData{};
+  trayIconData.cbSize = sizeof(NOTIFYICONDATAW);
+  trayIconData.hWnd = main_.get();
+  trayIconData.uID = 0;
+  trayIconData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;  // 7
+  trayIconData.uCallbackMessage = kTrayCallbackMessage;
+  trayIconData.hIcon = ApplicationIcon();
+  applicationTitle.copy(trayIconData.szTip, std::size(trayIconData.szTip) - 1);
+  trayIcon_.emplace(trayIconData);
 }
 
 void Win32MainWindow::SetLabelText(MainLabel label, const std::wstring& text) {

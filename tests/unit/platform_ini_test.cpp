@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "platform/ini.h"
 #include "platform/text.h"
@@ -73,11 +74,7 @@ INSTANTIATE_TEST_SUITE_P(
         IniCase{"cr_only_lines", "[Database]\rname=n\rpath=p\r", L"Database", L"path", L"p"},
         IniCase{"lf_only_lines", "[Database]\nname=n\npath=p", L"Database", L"path", L"p"},
         IniCase{"equals_in_value", "[Database]\npath=a=b\n", L"Database", L"path", L"a=b"},
-        IniCase{"utf8_bom_skipped", "\xEF\xBB\xBF[Database]\r\npath=C:\\x\r\n", L"Database",
-                L"path", L"C:\\x"},
         IniCase{"utf16le_bom", Utf16(kServerIni16, false), L"IniServidor", L"nomearquivo",
-                L"S:\\Gest\u00e3o\\Servidor.ini"},
-        IniCase{"utf16be_bom", Utf16(kServerIni16, true), L"IniServidor", L"nomearquivo",
                 L"S:\\Gest\u00e3o\\Servidor.ini"},
         IniCase{"blanks_inside_brackets", "[ Database ]\r\npath=p\r\n", L"Database", L"path", L"p"},
         IniCase{"ansi_letters", "[IniServidor]\r\nnomearquivo=S:\\Gest\xe3o\\Servidor.ini\r\n",
@@ -101,6 +98,18 @@ INSTANTIATE_TEST_SUITE_P(
         IniCase{"long_quoted_value_cut", "[Database]\npath=\"" + kLong + "\"\n", L"Database",
                 L"path", std::wstring(2047, L'x')}),
     [](const testing::TestParamInfo<IniCase>& info) { return std::string(info.param.name); });
+
+// Marks only the Linux build's own reader takes (the build whose file text may be UTF-8): Windows'
+// reader takes a UTF-8 mark as part of the first section's name, and knows no big-endian text.
+std::vector<IniCase> LinuxReaderCases() {
+  if (!platform::kFileTextMayBeUtf8) return {};
+  return {IniCase{"utf8_bom_skipped", "\xEF\xBB\xBF[Database]\r\npath=C:\\x\r\n", L"Database",
+                  L"path", L"C:\\x"},
+          IniCase{"utf16be_bom", Utf16(kServerIni16, true), L"IniServidor", L"nomearquivo",
+                  L"S:\\Gest\u00e3o\\Servidor.ini"}};
+}
+INSTANTIATE_TEST_SUITE_P(LinuxReader, IniReading, testing::ValuesIn(LinuxReaderCases()),
+                         testing::PrintToStringParamName());
 
 TEST(Ini, MissingFileGivesTheEmptyText) {
   test_support::TempFolder folder;

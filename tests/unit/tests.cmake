@@ -31,7 +31,8 @@ if(WIN32)
     win32/dynamic_library_test.cpp
     win32/scoped_win_test.cpp
     win32/views_behaviour_test.cpp
-    win32/views_teardown_test.cpp)
+    win32/views_teardown_test.cpp
+    win32/icon.rc)
 else()
   # Cases that only a POSIX system can stage (a child process that gives up its rights or
   # limits its memory), from tests/posix/.

@@ -1,6 +1,6 @@
 // The Windows views as the window system and the shell see them: the icon back after a shell
-// restart that Windows announces only to visible or unowned windows, the status window's
-// active control, the notice panel's frame.
+// restart or a busy shell, the status window's active control and its state under a box, the
+// notice panel's frame.
 #include <gtest/gtest.h>
 
 #include "platform/win32/windows_header.h"
@@ -8,13 +8,19 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/main_window_layout.h"
 #include "notice/notice_layout.h"
+#include "platform/dialogs.h"
+#include "platform/event_loop.h"
 #include "platform/main_window.h"
 #include "platform/notice_window.h"
+#include "platform/win32/tray_icon.h"
+#include "resources/resource_ids.h"
 
 namespace {
 
@@ -84,6 +90,46 @@ TEST(Win32Views, IconComesBackWhenTheShellAnnouncesItsRestartAsWindowsDoes) {
   EXPECT_FALSE(IconPresent(main));
 }
 
+// Runs the thread's messages until the condition holds; false when the time ran out first.
+template <typename Condition>
+bool RunMessagesUntil(Condition done, ULONGLONG milliseconds) {
+  const ULONGLONG end = GetTickCount64() + milliseconds;
+  while (!done()) {
+    if (GetTickCount64() >= end) return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+    platform::ProcessPendingMessages();
+  }
+  return true;
+}
+
+// A busy shell at logon refuses the first add and takes the second but reports a time-out: each
+// retry asks first whether the shell holds the icon. The image is the main icon, at large size.
+TEST(Win32Views, IconRefusedByABusyShellIsOfferedAgainUntilTheShellHoldsIt) {
+  std::vector<DWORD> calls;
+  HICON image = nullptr;
+  int adds = 0;
+  bool held = false;
+  platform::win32::SetNotifyIconForTesting([&](DWORD message, NOTIFYICONDATAW& record) {
+    calls.push_back(message);
+    if (message == NIM_ADD) {
+      image = record.hIcon;
+      held = ++adds == 2;
+      return FALSE;
+    }
+    return held ? TRUE : FALSE;
+  });
+  struct Restore {
+    ~Restore() { platform::win32::SetNotifyIconForTesting({}); }
+  } restore;
+  auto view = platform::CreateMainWindow(app::MainWindowLayout(), L"vandrel Virazuzor");
+  view->AddTrayIcon();
+  constexpr ULONGLONG kPeriod = platform::win32::kTrayRetryMilliseconds;
+  EXPECT_TRUE(RunMessagesUntil([&] { return calls.size() >= 4; }, 15 * kPeriod));
+  RunMessagesUntil([] { return false; }, 2 * kPeriod);  // nothing more may follow
+  EXPECT_EQ(calls, (std::vector<DWORD>{NIM_ADD, NIM_MODIFY, NIM_ADD, NIM_MODIFY}));
+  EXPECT_EQ(image, LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APPLICATION_ICON)));
+}
+
 TEST(Win32Views, ShownStatusWindowHasThePageControlAsItsActiveControl) {
   auto view = platform::CreateMainWindow(app::MainWindowLayout(), L"vandrel Virazuzor");
   HWND main = ThreadWindowOfClass(L"TfrmPrincipal");
@@ -97,6 +143,36 @@ TEST(Win32Views, ShownStatusWindowHasThePageControlAsItsActiveControl) {
   view->Show();
   EXPECT_EQ(ClassOf(GetFocus()), WC_TABCONTROLW);
   view->Hide();
+}
+
+// A tick's box while another program is in front: no window of the program is active, so the
+// hidden application window owns the box, and the open status window is disabled with it.
+TEST(Win32Views, BoxWhileAnotherProgramIsInFrontDisablesTheOpenStatusWindow) {
+  auto view = platform::CreateMainWindow(app::MainWindowLayout(), L"vandrel Virazuzor");
+  HWND main = ThreadWindowOfClass(L"TfrmPrincipal");
+  ASSERT_NE(main, nullptr);
+  view->Show();
+  const std::jthread other([](std::stop_token stop) {
+    HWND window = CreateWindowExW(0, L"STATIC", L"Outro programa", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                  0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
+    SetForegroundWindow(window);
+    RunMessagesUntil([&stop] { return stop.stop_requested(); }, 60000);
+    DestroyWindow(window);
+  });
+  ASSERT_TRUE(RunMessagesUntil([] { return GetActiveWindow() == nullptr; }, 30000));
+
+  std::atomic<int> enabledUnderBox{-1};
+  std::jthread reader([&enabledUnderBox, main] {
+    HWND box = nullptr;
+    for (int i = 0; i < 300 && !(box = FindWindowW(L"#32770", L"Aviso do Sistema")); ++i)
+      Sleep(100);
+    enabledUnderBox = IsWindowEnabled(main);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+  });
+  platform::ShowMessageBox(L"Caixa de um ciclo", L"Aviso do Sistema", platform::kMbIconError);
+  reader.join();
+  EXPECT_EQ(enabledUnderBox, FALSE);
+  EXPECT_TRUE(IsWindowEnabled(main));
 }
 
 TEST(Win32Views, NoticePanelIsFramedByItsBevelAroundItsControls) {

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/files.h"
 #include "platform/paths.h"
@@ -153,6 +156,26 @@ TEST_F(LockFiles, DeletingIsQuiet) {
   EXPECT_FALSE(LockFileExists(L"vandrelService.exe", Folder()));
 }
 
+TEST_F(LockFiles, OnlyTheVeryFileWrittenIsDeleted) {
+  const std::wstring exe = L"vandrelVirazuzor.exe";
+  const fs::path path = temp.Path() / "vandrelVirazuzor.lock";
+  for (const bool replaced : {false, true}) {
+    SCOPED_TRACE(replaced);
+    const std::optional<WrittenLock> written = WriteOwnLockFile(exe, Folder());
+    ASSERT_TRUE(written);
+    EXPECT_FALSE(WriteOwnLockFile(exe, Folder()));  // the name is taken
+    if (replaced) {                                 // another copy's took its place
+      test_support::WriteBytes(temp.Path() / "other", "x");
+      fs::rename(temp.Path() / "other", path);
+    }
+    DeleteWrittenLockFile(*written);
+    EXPECT_EQ(fs::exists(path), replaced);
+    fs::remove(path);
+  }
+}
+
+const ProcessSnapshot kNoneRunning = [] { return std::vector<std::wstring>{}; };
+
 class StaleLockSweep : public LockFiles {
  protected:
   void SetUp() override {
@@ -205,16 +228,34 @@ TEST_F(StaleLockSweep, ReadOnlyLockFileStaysAndTheOthersGo) {
   EXPECT_EQ(platform::FindEntries(Folder(), L"*.lock"), std::vector<std::wstring>{L"a.lock"});
 }
 
+TEST_F(StaleLockSweep, ProgramsRunningHereKeepTheirLockFiles) {
+  // A server that lets the rename through while it serves the database: "A.EXE" runs here, and
+  // the headless supervisor, whose name has no ".exe".
+  PutDatabase();
+  ClearStaleLockFiles(Folder(), platform::RenameFile, [] {
+    return std::vector<std::wstring>{L"A.EXE", std::wstring(L"Sistema") + S + L"vandrelVirazuzor"};
+  });
+  const std::vector<std::wstring> kept =
+      kDotless ? std::vector<std::wstring>{L"a.lock", L"vandrelVirazuzor.lock"}
+               : std::vector<std::wstring>{L"a.lock"};
+  std::vector<std::wstring> left = platform::FindEntries(Folder(), L"*.lock");
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, kept);
+}
+
 TEST_F(StaleLockSweep, RenameBackIsRetriedBeforeItCountsAsFailed) {
   PutDatabase();
   int refusals = 2;
-  ClearStaleLockFiles(Folder(), [&](const std::wstring& from, const std::wstring& to) {
-    if (from.ends_with(L"ZELTRAN_2.FDB") && refusals > 0) {
-      --refusals;
-      return false;
-    }
-    return platform::RenameFile(from, to);
-  });
+  ClearStaleLockFiles(
+      Folder(),
+      [&](const std::wstring& from, const std::wstring& to) {
+        if (from.ends_with(L"ZELTRAN_2.FDB") && refusals > 0) {
+          --refusals;
+          return false;
+        }
+        return platform::RenameFile(from, to);
+      },
+      kNoneRunning);
   EXPECT_EQ(LocksLeft(), 0);
   EXPECT_TRUE(DatabaseInPlace());
   EXPECT_TRUE(boxes.Boxes().empty());
@@ -222,9 +263,12 @@ TEST_F(StaleLockSweep, RenameBackIsRetriedBeforeItCountsAsFailed) {
 
 TEST_F(StaleLockSweep, DatabaseStuckUnderTheTemporaryNameIsReportedAndLocksStay) {
   PutDatabase();
-  ClearStaleLockFiles(Folder(), [&](const std::wstring& from, const std::wstring& to) {
-    return !from.ends_with(L"ZELTRAN_2.FDB") && platform::RenameFile(from, to);
-  });
+  ClearStaleLockFiles(
+      Folder(),
+      [&](const std::wstring& from, const std::wstring& to) {
+        return !from.ends_with(L"ZELTRAN_2.FDB") && platform::RenameFile(from, to);
+      },
+      kNoneRunning);
   EXPECT_EQ(LocksLeft(), 3);
   ASSERT_EQ(boxes.Boxes().size(), 1u);
   EXPECT_NE(boxes.Boxes()[0].text.find(Folder() + L"ZELTRAN_2.FDB"), std::wstring::npos);

@@ -172,6 +172,13 @@ TEST_F(ExitInsideHandler, AfterTheHandlerEndedTheProgramItselfIsNotCarriedOut) {
   EXPECT_TRUE(OwnLockExists());
 }
 
+TEST_F(ExitInsideHandler, SairOfACopyThatNeverWroteItsLockLeavesTheRunningCopysLock) {
+  ASSERT_EQ(WriteLockFile(installation_.ExePath(), installation_.DataFolder()), LockWrite::Written);
+  form_.Sair1Click();
+  EXPECT_TRUE(platform::TerminationRequested());
+  EXPECT_TRUE(OwnLockExists());
+}
+
 // ---- The status label when the start-up sequence leaves no open connection ----
 
 struct StartUpCase {

@@ -147,13 +147,15 @@ class Watcher:
 
 class Installation:
     def __init__(self, name, server="shared", service=False, database_folder=None,
-                 server_folder=None, ini_encoding="cp1252", lang=None):
+                 server_folder=None, ini_encoding="cp1252", lang=None, own_prefix=False):
         """server: the private server that holds its database; database_folder: where the
         server ini says the database lies (Dados\\ unless a scenario points elsewhere);
         server_folder: a folder of the server for the database, where Dados\\ has a name that
         the Linux client cannot pass (it reads the 8-bit name in its Unix locale's encoding,
         a Windows client in the ANSI code page); ini_encoding: how both ini files are saved;
-        lang: the locale of a Wine prefix of its own (the locale is the prefix's)."""
+        lang: the locale of a Wine prefix of its own (the locale is the prefix's); own_prefix:
+        a prefix of its own in the common locale, for what reaches every program of a prefix
+        (the session's end)."""
         self.root = ARGS.root / name
         shutil.rmtree(self.root, ignore_errors=True)
         self.sistema, self.dados, self.update = (self.root / d for d in ("Sistema", "Dados",
@@ -174,7 +176,8 @@ class Installation:
         shutil.copy2(ARGS.build / "standins" / "vandrelAtualizador.exe", self.update)
         shutil.copy2(self.exe, self.update / self.exe.name)
         # The database as the server sees it: a Linux path.
-        self.prefix = ARGS.root / f"prefix-{lang}" if lang else ARGS.prefix
+        self.own_prefix = bool(lang or own_prefix)
+        self.prefix = ARGS.root / f"prefix-{lang or name}" if self.own_prefix else ARGS.prefix
         self.lang = lang
         self.database = self.dados / "ZELTRAN.FDB"
         if server_folder:
@@ -194,7 +197,7 @@ class Installation:
         self.own_lock = self.dados / "vandrelVirazuzor.lock"
         self.processes = []
         self.holder = None
-        if self.lang:
+        if self.own_prefix:
             with_prefix(self.env())
 
     # -- the database, seen from the server --
@@ -276,7 +279,8 @@ class Installation:
     def env(self):
         env = wine_env()
         if self.lang:
-            env.update(LANG=self.lang, LC_ALL=self.lang, WINEPREFIX=str(self.prefix))
+            env.update(LANG=self.lang, LC_ALL=self.lang)
+        env.update(WINEPREFIX=str(self.prefix))
         return env
 
     def start(self):
@@ -312,14 +316,14 @@ class Installation:
             if process.poll() is None:
                 process.kill()
                 process.wait()
-        if self.lang:
-            end_wine(self.env())
         if self.holder:
             pathlib.Path(str(self.database) + ".held").unlink(missing_ok=True)
             try:
                 self.holder.wait(timeout=10)
             except subprocess.TimeoutExpired:
                 self.holder.kill()
+        if self.own_prefix:
+            end_wine(self.env())
 
 
 # ---- Scenarios ----------------------------------------------------------------------------------
@@ -457,7 +461,7 @@ def scenario_server_lost_and_back(inst, watcher):
     wait_until(lambda: inst.attachments() == 0, 10, "connection closed after the failed probe")
     check("CONECTADO" in inst.labels(), f"labels after the failed probe: {inst.labels()}")
     check(supervisor.poll() is None, "the program ended")
-    # A killed program leaves its lock file: only &Sair and the update remove it.
+    # A killed program leaves its lock file: the sweep of a later start is its only remedy.
     supervisor.kill()
     supervisor.wait()
     time.sleep(1)
@@ -467,37 +471,65 @@ def scenario_server_lost_and_back(inst, watcher):
 def scenario_open_refused_at_start_up(inst, watcher, first_line):
     """The start-up's open fails without a message of its own; the update paths are there all
     the same, so the update check finds the updater, and its first statement tries the attach
-    again: that error, the client's text, reaches the general error handler and the program
-    stays resident with DESCONECTADO and the connection string."""
+    again: that error, the client's text, reaches the general error handler, and the start-up
+    goes on: the lock file, and ticks that try again without a box."""
     supervisor = inst.start()
     client_box = f"vandrel Virazuzor: {first_line}"
     wait_until(lambda: any(kind == "box" and text.startswith(client_box)
                            for kind, text in watcher.notes(inst.root)), 40, "the client's text")
-    inst.wait_label("DESCONECTADO", 20)
+    wait_until(inst.own_lock.exists, 20, "own lock file")
+    inst.wait_label("TENTANDO CONECTAR", FIRST_TICK + 20)
     check(supervisor.poll() is None, "the program ended")
     check(inst.connection in inst.labels(), f"labels: {inst.labels()}")
-    check(not inst.own_lock.exists(), "own lock file written after the failed start")
     check(all(not inst.launches(c) for c in COMPANIONS), "a companion started")
     check(inst.attachments() == 0, "an attachment")
     check(inst.sair(supervisor) == 0, "exit code of &Sair")
+    check(not inst.own_lock.exists(), "own lock file left after &Sair")
 
 
 def scenario_server_comes_up_after_the_program(inst, watcher):
-    """A workstation switched on before its server: the start-up ends in the client's own
-    error, not in the missing-updater box, and the program stays resident. The start-up was
-    abandoned before its timer, so a server that comes up later is not attached to."""
+    """A workstation switched on before its server: the start-up shows the client's own error,
+    not the missing-updater box, and goes on; the ticks attach once the server is up."""
     inst.server.script("stop")
     supervisor = inst.start()
     client_box = f"vandrel Virazuzor: {LOST_SERVER}"
     wait_until(lambda: any(kind == "box" and text.startswith(client_box)
                            for kind, text in watcher.notes(inst.root)), 60, "the client's text")
-    inst.wait_label("DESCONECTADO", 20)
+    wait_until(inst.own_lock.exists, 20, "own lock file")
+    inst.wait_label("TENTANDO CONECTAR", FIRST_TICK + 20)
     inst.server.script("start")
-    time.sleep(FIRST_TICK)  # a tick would come in this time, were the timer on
-    check(supervisor.poll() is None, "the program ended")
-    check(inst.attachments() == 0, "an attachment to the server that came up")
-    check(not inst.own_lock.exists(), "own lock file written after the failed start")
-    check(all(not inst.launches(c) for c in COMPANIONS), "a companion started")
+    inst.wait_label("CONECTADO", SETTLED_PERIOD)
+    check(inst.attachments() == 1, f"attachments: {inst.attachments()}")
+    for companion in MONITORS:
+        wait_until(lambda: inst.lock(companion).exists(), SETTLED_PERIOD, f"{companion} lock")
+    check(inst.sair(supervisor) == 0, "exit code of &Sair")
+
+
+def scenario_ends_sent_by_windows(inst, watcher):
+    """A close sent by another program (taskkill without /F), the Restart Manager's and the
+    session's end each take the lock file along. The database stays held by a Windows process
+    as by a Windows server, so the sweep clears nothing: each next start must find no lock."""
+    inst.hold_database()
+    for end in ("taskkill", "close-app", "end-session", None):
+        supervisor = inst.start()
+        wait_until(inst.own_lock.exists, 30, f"own lock file before {end}")
+        wait_until(lambda: inst.helper("labels") is not None, 20, "main window")
+        if end is None:
+            break
+        if end == "close-app":
+            check(inst.helper("close-app") == "agreed\n", "the program refused to close")
+        else:
+            command = (["taskkill", "/IM", inst.exe.name] if end == "taskkill"
+                       else ["wineboot", "--end-session"])
+            subprocess.run([WINE] + command, env=inst.env(), stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL, check=False)
+        wait_until(lambda: not inst.own_lock.exists(), 30, f"own lock file gone after {end}")
+        if end == "end-session":
+            supervisor.kill()  # as Windows ends it once the session's messages have returned
+            supervisor.wait()
+        else:
+            check(supervisor.wait(timeout=30) == 0, f"exit code after {end}")
+    check(supervisor.poll() is None and inst.own_lock.exists(), "the last start was refused")
     check(inst.sair(supervisor) == 0, "exit code of &Sair")
 
 
@@ -587,6 +619,7 @@ SCENARIOS = [
      {"database_folder": "/nonexistent/Dados"}),
     ("server later", scenario_server_comes_up_after_the_program, {"server": "late"}),
     ("icon", scenario_icon_comes_back_with_the_shell, {}),
+    ("ends", scenario_ends_sent_by_windows, {"own_prefix": True}),
     ("Instalação São João", scenario_as_users_have_it,
      {"server_folder": "servidor/windows-1252", "ini_encoding": "cp1252"}),
     ("Configuração Unicode", scenario_as_users_have_it,  # Notepad's UTF-16 with a byte-order mark

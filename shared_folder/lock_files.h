@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/processes.h"
 
 #include "shared_folder/reported.h"
 
@@ -75,7 +76,8 @@ Reported<void> ClearStaleLockFiles(const std::wstring& folder);
 // purpose and name the programs that run.
 using RenameOperation = std::function<bool(const std::wstring& from, const std::wstring& to)>;
 using ProcessSnapshot = std::function<std::optional<std::vector<std::wstring>>()>;
-Reported<void> ClearStaleLockFiles(const std::wstring& folder, const RenameOperation& rename,
-                                   const ProcessSnapshot& otherProcesses);
+Reported<void> ClearStaleLockFiles(
+    const std::wstring& folder, const RenameOperation& rename,
+    const ProcessSnapshot& otherProcesses = platform::OtherProcessExeFiles);
 
 }  // namespace shared_folder

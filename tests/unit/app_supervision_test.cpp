@@ -12,7 +12,6 @@
 #include "app/error_handler.h"
 #include "app/main_window_layout.h"
 #include "app/principal.h"
-#include "database/database_error.h"
 #include "platform/event_loop.h"
 #include "platform/main_window.h"
 #include "tests/unit/recording_steps.h"
@@ -336,30 +335,6 @@ TEST_F(Supervision, ExitReleasesDeletesTheLockAndEndsUnlessTheReleaseFails) {
   steps_.during = nullptr;
   form_.SessionEnding();
   EXPECT_EQ(steps_.calls, Calls{"delete lock own"});
-}
-
-TEST_F(Supervision, OnlyTheUpdateChecksDatabaseErrorAfterAFailedOpenLetsTheStartUpGoOn) {
-  const struct {
-    bool opens;
-    bool databaseError;
-    bool goesOn;
-  } cases[] = {{false, true, true}, {true, true, false}, {false, false, false}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(::testing::Message() << c.opens << c.databaseError);
-    boxes_.Clear();
-    steps_.locks.clear();
-    form_.Timer1.SetEnabled(false);
-    steps_.opens = c.opens;
-    steps_.during = [&](const std::string& call) {
-      if (call != "update check") return;
-      if (c.databaseError) throw database::DatabaseError(L"Unable to complete network request");
-      throw std::runtime_error("falhou");
-    };
-    app::RunHandler([this] { form_.FormCreate(); });
-    EXPECT_EQ(boxes_.Boxes().size(), 1u);
-    EXPECT_EQ(form_.Timer1.Enabled(), c.goesOn);
-    EXPECT_EQ(steps_.locks.count(steps_.Executable()), c.goesOn ? 1u : 0u);
-  }
 }
 
 TEST_F(Supervision, ButtonsWriteTheirWordsAndNothingElse) {

@@ -211,10 +211,8 @@ int TaskbarCreated(const std::wstring& program) {
 
 int CloseApp(const std::wstring& program) {
   if (!MainWindowOf(program)) return 1;
-  std::vector<HWND> windows;
-  for (HWND window : TopLevelWindows()) {
-    if (_wcsicmp(ProgramOf(window).c_str(), program.c_str()) == 0) windows.push_back(window);
-  }
+  std::vector<HWND> windows = TopLevelWindows();
+  std::erase_if(windows, [&](HWND w) { return _wcsicmp(ProgramOf(w).c_str(), program.c_str()); });
   bool agreed = true;
   for (HWND window : windows) {
     agreed = SendMessageW(window, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP) != FALSE && agreed;

@@ -147,15 +147,13 @@ class Watcher:
 
 class Installation:
     def __init__(self, name, server="shared", service=False, database_folder=None,
-                 server_folder=None, ini_encoding="cp1252", lang=None, own_prefix=False):
+                 server_folder=None, ini_encoding="cp1252", lang=None):
         """server: the private server that holds its database; database_folder: where the
         server ini says the database lies (Dados\\ unless a scenario points elsewhere);
         server_folder: a folder of the server for the database, where Dados\\ has a name that
         the Linux client cannot pass (it reads the 8-bit name in its Unix locale's encoding,
         a Windows client in the ANSI code page); ini_encoding: how both ini files are saved;
-        lang: the locale of a Wine prefix of its own (the locale is the prefix's); own_prefix:
-        a prefix of its own in the common locale, for what reaches every program of a prefix
-        (the session's end)."""
+        lang: the locale of a Wine prefix of its own (the locale is the prefix's)."""
         self.root = ARGS.root / name
         shutil.rmtree(self.root, ignore_errors=True)
         self.sistema, self.dados, self.update = (self.root / d for d in ("Sistema", "Dados",
@@ -176,8 +174,7 @@ class Installation:
         shutil.copy2(ARGS.build / "standins" / "vandrelAtualizador.exe", self.update)
         shutil.copy2(self.exe, self.update / self.exe.name)
         # The database as the server sees it: a Linux path.
-        self.own_prefix = bool(lang or own_prefix)
-        self.prefix = ARGS.root / f"prefix-{lang or name}" if self.own_prefix else ARGS.prefix
+        self.prefix = ARGS.root / f"prefix-{lang}" if lang else ARGS.prefix
         self.lang = lang
         self.database = self.dados / "ZELTRAN.FDB"
         if server_folder:
@@ -197,7 +194,7 @@ class Installation:
         self.own_lock = self.dados / "vandrelVirazuzor.lock"
         self.processes = []
         self.holder = None
-        if self.own_prefix:
+        if self.lang:
             with_prefix(self.env())
 
     # -- the database, seen from the server --
@@ -279,8 +276,7 @@ class Installation:
     def env(self):
         env = wine_env()
         if self.lang:
-            env.update(LANG=self.lang, LC_ALL=self.lang)
-        env.update(WINEPREFIX=str(self.prefix))
+            env.update(LANG=self.lang, LC_ALL=self.lang, WINEPREFIX=str(self.prefix))
         return env
 
     def start(self):
@@ -316,14 +312,14 @@ class Installation:
             if process.poll() is None:
                 process.kill()
                 process.wait()
+        if self.lang:
+            end_wine(self.env())
         if self.holder:
             pathlib.Path(str(self.database) + ".held").unlink(missing_ok=True)
             try:
                 self.holder.wait(timeout=10)
             except subprocess.TimeoutExpired:
                 self.holder.kill()
-        if self.own_prefix:
-            end_wine(self.env())
 
 
 # ---- Scenarios ----------------------------------------------------------------------------------
@@ -619,7 +615,8 @@ SCENARIOS = [
      {"database_folder": "/nonexistent/Dados"}),
     ("server later", scenario_server_comes_up_after_the_program, {"server": "late"}),
     ("icon", scenario_icon_comes_back_with_the_shell, {}),
-    ("ends", scenario_ends_sent_by_windows, {"own_prefix": True}),
+    # The session's end reaches every program of a prefix: this one has a prefix of its own.
+    ("ends", scenario_ends_sent_by_windows, {"lang": "C.UTF-8"}),
     ("Instalação São João", scenario_as_users_have_it,
      {"server_folder": "servidor/windows-1252", "ini_encoding": "cp1252"}),
     ("Configuração Unicode", scenario_as_users_have_it,  # Notepad's UTF-16 with a byte-order mark

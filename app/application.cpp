@@ -27,7 +27,8 @@ int RunMainWindow() {
   // Headless: SIGINT, SIGTERM and SIGHUP act as the menu entry "&Sair".
   platform::SetTerminationSignalHandler([] { RunHandler([] { frmPrincipal->Sair1Click(); }); });
 
-  // An error abandons the rest of the creation; the program stays resident all the same.
+  // An error abandons the rest of the creation; the program stays resident all the same. At the
+  // ordinary end, whatever asked for it, the steps go last and take the own lock file along.
   RunHandler([&] { form->FormCreate(); });
   const int exitCode = platform::RunEventLoop();
 

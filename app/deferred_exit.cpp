@@ -48,8 +48,8 @@ void DeferredExit::PostPending() {
       if (!state || state->running > 0 || !state->pending) return;
       if (platform::TerminationRequested()) {
         // The program is ending already, as that request says (a second copy after its
-        // notice, a server ini or data folder not found): the exit's steps would only delete
-        // a lock file that is not this copy's, the running copy's of a second copy.
+        // notice, a server ini or data folder not found); its end removes the lock file this
+        // copy holds, if any.
         state->pending = false;
         return;
       }

@@ -47,11 +47,11 @@ bool LiveSteps::LockFileExists(const std::wstring& executable, const std::wstrin
 
 shared_folder::LockWrite LiveSteps::WriteLockFile(const std::wstring& executable,
                                                   const std::wstring& folder) {
-  return shared_folder::WriteLockFile(executable, folder);
+  return ownLock_.Write(executable, folder);
 }
 
-void LiveSteps::DeleteLockFile(const std::wstring& executable, const std::wstring& folder) {
-  shared_folder::DeleteLockFile(executable, folder);
+void LiveSteps::DeleteOwnLockFile() {
+  ownLock_.Remove();
 }
 
 bool LiveSteps::MultipleProcessesRunning(const std::wstring& exeFileName) {

@@ -2,6 +2,7 @@
 // database link of the run lives here.
 #pragma once
 
+#include "app/own_lock_file.h"
 #include "app/supervision_steps.h"
 #include "database/database_link.h"
 
@@ -11,7 +12,7 @@ class LiveSteps final : public SupervisionSteps {
  public:
   LiveSteps() = default;
   // The process is ending: whatever "&Sair" or a refused second copy did not release is left
-  // to the operating system, without a call to the server.
+  // to the operating system, without a call to the server; the own lock file still held goes.
   ~LiveSteps() override;
   LiveSteps(const LiveSteps&) = delete;
   LiveSteps& operator=(const LiveSteps&) = delete;
@@ -27,7 +28,7 @@ class LiveSteps final : public SupervisionSteps {
   bool LockFileExists(const std::wstring& executable, const std::wstring& folder) override;
   shared_folder::LockWrite WriteLockFile(const std::wstring& executable,
                                          const std::wstring& folder) override;
-  void DeleteLockFile(const std::wstring& executable, const std::wstring& folder) override;
+  void DeleteOwnLockFile() override;
 
   bool MultipleProcessesRunning(const std::wstring& exeFileName) override;
   void StartPublicationMonitor() override;
@@ -54,6 +55,7 @@ class LiveSteps final : public SupervisionSteps {
 
  private:
   database::DatabaseLink link_;
+  OwnLockFile ownLock_;
 };
 
 }  // namespace app

@@ -27,6 +27,7 @@ TfrmPrincipal::TfrmPrincipal(platform::MainWindow& view, SupervisionSteps& steps
       .minimize = [this] { RunHandler([this] { BitBtn1Click(); }); },
       .connect = [this] { RunHandler([this] { btnConectarClick(); }); },
       .disconnect = [this] { RunHandler([this] { btnDesconectarClick(); }); },
+      .sessionEnd = [this] { SessionEnding(); },
   });
 }
 

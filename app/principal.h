@@ -42,6 +42,9 @@ class TfrmPrincipal {
   void StartupSequence();
   void Sair1Click();
   void Timer1Timer();
+  // The session ends (Windows ends the process a few seconds after): the own lock file goes,
+  // and nothing else; no folder resolved, no message, no call to the server.
+  void SessionEnding() noexcept;
 
   // lblConectadoDesconectado: "CONECTADO" when the connection is open, else "DESCONECTADO".
   void ShowConnectionStatus();
@@ -58,6 +61,12 @@ class TfrmPrincipal {
   void ShowStatusUnlessConnected();
   // "TENTANDO CONECTAR": the server cannot be reached; the tick tries again next period.
   void ShowTryingToConnect();
+  // The update check after an open that failed: its database error is shown as the general
+  // error handler shows any, and the caller goes on; any other error travels.
+  void CheckForUpdateWithoutServer();
+  // Writes the own lock file exclusively; when another copy has it, this copy gives way (the
+  // notice, the database released, a termination request). False then.
+  bool TakeOwnLockFile(const std::wstring& executable);
 
   platform::MainWindow& view_;
   SupervisionSteps& steps_;

@@ -1,5 +1,9 @@
 // The start-up sequence, run once inside the main window's creation.
+#include <exception>
+
+#include "app/error_handler.h"
 #include "app/principal.h"
+#include "database/database_error.h"
 
 namespace app {
 
@@ -22,19 +26,22 @@ void TfrmPrincipal::StartupSequence() {
   view_.SetLabelText(platform::MainLabel::BaseDados, opened.databaseName);
   updatePaths_ = opened.updatePaths;
   // May end the process at once when an update is due.
-  steps_.CheckForUpdate(updatePaths_);
+  if (opened.opened) {
+    steps_.CheckForUpdate(updatePaths_);
+  } else {
+    CheckForUpdateWithoutServer();
+  }
   steps_.ProcessPendingMessages();
 
   // Single-copy guard. The lock file is created exclusively, so a copy that finds it made by
   // another between the test and the write gives way as well.
   const std::wstring executable = steps_.ExecutablePath();
-  const bool anotherCopy = steps_.LockFileExists(executable, steps_.ResolveDataFolder().value) ||
-                           steps_.WriteLockFile(executable, steps_.ResolveDataFolder().value) ==
-                               shared_folder::LockWrite::AlreadyExists;
-  if (anotherCopy) {
+  if (steps_.LockFileExists(executable, steps_.ResolveDataFolder().value)) {
     steps_.ShowNotice(SecondCopyNotice(executable), false, true);
     steps_.ReleaseDatabase();
     steps_.RequestTermination();
+  } else {
+    TakeOwnLockFile(executable);
   }
 
   // "ATUALIZAR" is left for the first tick; every other state becomes "CONECTAR".
@@ -42,6 +49,29 @@ void TfrmPrincipal::StartupSequence() {
     steps_.WriteConnectionState(ConnectionState::Connect);
   }
   Timer1.SetEnabled(true);
+}
+
+void TfrmPrincipal::CheckForUpdateWithoutServer() {
+  // A server that is not up yet (a power cut brings the workstation up first) must not keep
+  // this copy from supervising: the ticks connect once it answers. The check's later steps
+  // wait for the next "ATUALIZAR" or start.
+  try {
+    steps_.CheckForUpdate(updatePaths_);
+  } catch (const database::DatabaseError&) {
+    const std::exception_ptr error = std::current_exception();
+    RunHandler([&error] { std::rethrow_exception(error); });
+  }
+}
+
+bool TfrmPrincipal::TakeOwnLockFile(const std::wstring& executable) {
+  if (steps_.WriteLockFile(executable, steps_.ResolveDataFolder().value) ==
+      shared_folder::LockWrite::Written) {
+    return true;
+  }
+  steps_.ShowNotice(SecondCopyNotice(executable), false, true);
+  steps_.ReleaseDatabase();
+  steps_.RequestTermination();
+  return false;
 }
 
 }  // namespace app

@@ -54,9 +54,12 @@ void TfrmPrincipal::Timer1Timer() {
   if (steps_.ReadConnectionState().value == ConnectionState::Update) {
     Timer1.SetEnabled(false);  // an error from here on leaves it off
     steps_.WriteConnectionState(ConnectionState::Connect);
-    steps_.DeleteLockFile(steps_.ExecutablePath(), steps_.ResolveDataFolder().value);
+    steps_.DeleteOwnLockFile();
     steps_.Pause(kUpdatePauseMilliseconds);
     steps_.CheckForUpdate(updatePaths_);  // ends the process when an update is due
+    // No update handed over: this copy runs on, and guards its place again. A copy that took
+    // the name meanwhile keeps it.
+    if (!TakeOwnLockFile(steps_.ExecutablePath())) return;
     steps_.ProcessPendingMessages();
     Timer1.SetEnabled(true);
   }

@@ -30,10 +30,12 @@ class SupervisionSteps {
   // Lock files: the program's own (named by its full path) and the companions'.
   virtual shared_folder::Reported<void> ClearStaleLockFiles(const std::wstring& folder) = 0;
   virtual bool LockFileExists(const std::wstring& executable, const std::wstring& folder) = 0;
-  // A failure to create or write throws shared_folder::IoError.
+  // The own lock file is created exclusively and recorded; a failure to create or write throws
+  // shared_folder::IoError. Its deletion takes only the very file this process wrote and
+  // still holds, by the path written, and never fails.
   virtual shared_folder::LockWrite WriteLockFile(const std::wstring& executable,
                                                  const std::wstring& folder) = 0;
-  virtual void DeleteLockFile(const std::wstring& executable, const std::wstring& folder) = 0;
+  virtual void DeleteOwnLockFile() = 0;
 
   // Local processes and the companion programs.
   virtual bool MultipleProcessesRunning(const std::wstring& exeFileName) = 0;

@@ -2,8 +2,8 @@
 # a file joins the build when it is named here.
 set(VIRAZUZOR_APP_SOURCES
   app/application.cpp app/command_line.cpp app/deferred_exit.cpp app/error_handler.cpp
-  app/exit.cpp app/live_steps.cpp app/main_window_layout.cpp app/principal.cpp app/startup.cpp
-  app/supervision.cpp)
+  app/exit.cpp app/live_steps.cpp app/main_window_layout.cpp app/own_lock_file.cpp
+  app/principal.cpp app/startup.cpp app/supervision.cpp)
 set(VIRAZUZOR_DATABASE_SOURCES
   database/connection.cpp database/connection_string.cpp database/database_error.cpp
   database/database_link.cpp database/fbclient_library.cpp database/parameter_table.cpp

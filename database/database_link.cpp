@@ -86,7 +86,9 @@ OpenOutcome DatabaseLink::OpenDatabase(const std::wstring& connectionString) {
     // Dropped on purpose: the supervision cycle retries the connection.
   }
   // The update paths need only the server ini's path and the program's own, so a server that
-  // is not up yet does not leave the update check looking for the updater in no folder.
+  // is not up yet does not leave the update check looking for the updater in no folder. Without
+  // the server ini itself they stay empty: its empty name would give a relative "Update".
+  if (!outcome.opened && !platform::FileExists(locainiServidor)) return outcome;
   try {
     outcome.updatePaths = update::DeriveUpdatePaths(locainiServidor);
   } catch (const std::exception&) {

@@ -65,6 +65,18 @@ class FileResult {
   std::optional<FileError> error_;
 };
 
+// What tells one file from another whatever its name, as long as it exists: POSIX the device
+// and the inode; Windows the volume serial number and the file index.
+struct FileIdentity {
+  std::uint64_t volume = 0;
+  std::uint64_t index = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+
+// The identity of the file that the path names now, a symbolic link itself and not what it
+// points to; nullopt when nothing can be read there.
+std::optional<FileIdentity> IdentityAt(const std::wstring& path);
+
 // An open file: a regular file only (a folder, a pipe or a device fails to open, and never
 // blocks the open); POSIX writers never write through a symbolic link. Sharing follows CreateFileW
 // with FILE_SHARE_READ: a writer shuts out every other opener, a reader shuts out writers; the one
@@ -97,6 +109,9 @@ class File {
   std::optional<std::size_t> Read(char* buffer, std::size_t size);
   // Closes now, or tells why closing failed. The destructor closes too.
   FileResult Close();
+  // The identity of the file this handle opened (Windows: GetFileInformationByHandle);
+  // nullopt when it is not open or the system does not tell.
+  std::optional<FileIdentity> Identity() const;
 
  private:
   struct Handle;

@@ -65,6 +65,10 @@ struct MainWindowHandlers {
   std::function<void()> minimize;    // BitBtn1
   std::function<void()> connect;     // btnConectar
   std::function<void()> disconnect;  // btnDesconectar
+  // Windows: the session ends (logoff, shutdown). It runs at once, inside the message, since
+  // the process is ended soon after it returns. A close sent to the application's window and
+  // the Restart Manager's request to close run exit instead, at the loop's next turn.
+  std::function<void()> sessionEnd;
 };
 
 // The handler that the command of a control or menu entry runs (kPmnuiOpen, kSair1, kBitBtn1,

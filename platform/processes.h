@@ -11,5 +11,7 @@ namespace platform {
 // process's szExeFile, in walk order. nullopt when no snapshot can be taken.
 // POSIX: the executable path of each process under /proc.
 std::optional<std::vector<std::wstring>> ProcessExeFiles();
+// The same snapshot without the calling process.
+std::optional<std::vector<std::wstring>> OtherProcessExeFiles();
 
 }  // namespace platform

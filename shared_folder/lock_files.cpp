@@ -7,7 +7,9 @@
 #include "platform/event_loop.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "platform/processes.h"
 #include "platform/text.h"
+#include "shared_folder/process_checks.h"
 
 namespace shared_folder {
 
@@ -47,24 +49,31 @@ bool LockFileExists(const std::wstring& executable, const std::wstring& folder) 
   return platform::FileExistsInAnyCase(folder + LockFileName(executable));
 }
 
-LockWrite WriteLockFile(const std::wstring& executable, const std::wstring& folder) {
+std::optional<WrittenLock> WriteOwnLockFile(const std::wstring& executable,
+                                            const std::wstring& folder) {
   const std::wstring path = folder + LockFileName(executable);
   // Exclusive creation closes the gap between the caller's test and this write: of two
   // copies started together only one gets the file.
   platform::File file(path, platform::File::Open::CreateNew);
   if (const std::optional<platform::FileError>& refused = file.OpenError()) {
-    if (refused->kind == platform::FileFailure::AlreadyExists) return LockWrite::AlreadyExists;
+    if (refused->kind == platform::FileFailure::AlreadyExists) return std::nullopt;
     throw IoError(path, refused->text);
   }
+  // Taken on the handle that created it: nothing can have replaced the file in between.
+  WrittenLock written{.path = path, .identity = file.Identity()};
   const std::wstring line =
       L"Este arquivo indica que o monitor " + executable + L" está em execução.";
-  if (const platform::FileResult written = file.Write(platform::ToAnsi(line) + "\r\n"); !written) {
-    throw IoError(path, written.Error().text);
+  if (const platform::FileResult result = file.Write(platform::ToAnsi(line) + "\r\n"); !result) {
+    throw IoError(path, result.Error().text);
   }
   if (const platform::FileResult closed = file.Close(); !closed) {
     throw IoError(path, closed.Error().text);
   }
-  return LockWrite::Written;
+  return written;
+}
+
+LockWrite WriteLockFile(const std::wstring& executable, const std::wstring& folder) {
+  return WriteOwnLockFile(executable, folder) ? LockWrite::Written : LockWrite::AlreadyExists;
 }
 
 void DeleteLockFile(const std::wstring& executable, const std::wstring& folder) {
@@ -74,11 +83,19 @@ void DeleteLockFile(const std::wstring& executable, const std::wstring& folder) 
   }
 }
 
-Reported<void> ClearStaleLockFiles(const std::wstring& folder) {
-  return ClearStaleLockFiles(folder, platform::RenameFile);
+void DeleteWrittenLockFile(const WrittenLock& lock) {
+  // Not knowing which file it was, nothing tells this copy's from another's: it stays, and
+  // the sweep of a later start takes it.
+  if (!lock.identity || platform::IdentityAt(lock.path) != lock.identity) return;
+  platform::RemoveFile(lock.path);  // a lock file that stays is swept at a later start
 }
 
-Reported<void> ClearStaleLockFiles(const std::wstring& folder, const RenameOperation& rename) {
+Reported<void> ClearStaleLockFiles(const std::wstring& folder) {
+  return ClearStaleLockFiles(folder, platform::RenameFile, platform::OtherProcessExeFiles);
+}
+
+Reported<void> ClearStaleLockFiles(const std::wstring& folder, const RenameOperation& rename,
+                                   const ProcessSnapshot& otherProcesses) {
   const std::wstring database = folder + kDatabaseFile;
   const std::wstring moved = folder + kMovedDatabaseFile;
   // The two renames test that no process has the database open.
@@ -98,7 +115,12 @@ Reported<void> ClearStaleLockFiles(const std::wstring& folder, const RenameOpera
                              notice::kNoticeCaption, platform::kMbOk | platform::kMbIconError);
     return {.failureShown = true};
   }
+  // A server that lets the rename through while it serves the database (not Windows) says
+  // nothing here; the programs of this computer at least keep their lock files. Without a
+  // snapshot the sweep goes on as if none ran.
+  const std::vector<std::wstring> running = otherProcesses().value_or(std::vector<std::wstring>{});
   for (const std::wstring& entry : platform::FindEntries(folder, L"*.lock")) {
+    if (ProgramOfLockFileRuns(entry, running)) continue;
     platform::RemoveFile(folder + entry);  // a lock file that cannot go stays; the sweep goes on
   }
   return {};

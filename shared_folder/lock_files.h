@@ -3,8 +3,13 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
+
+#include "platform/files.h"
+#include "platform/processes.h"
 
 #include "shared_folder/reported.h"
 
@@ -40,17 +45,39 @@ enum class LockWrite { Written, AlreadyExists };
 // write or close it throws IoError, among them a folder or a symbolic link of that name.
 LockWrite WriteLockFile(const std::wstring& executable, const std::wstring& folder);
 
-// Deletes the lock file when there is one; a failed deletion is not reported.
+// Deletes the lock file when there is one, whoever wrote it; a failed deletion is not
+// reported.
 void DeleteLockFile(const std::wstring& executable, const std::wstring& folder);
 
+// A lock file that this process created: where, and which file it was (nullopt when the
+// system did not tell).
+struct WrittenLock {
+  std::wstring path;
+  std::optional<platform::FileIdentity> identity;
+};
+
+// WriteLockFile that tells which file it created; nullopt for AlreadyExists.
+std::optional<WrittenLock> WriteOwnLockFile(const std::wstring& executable,
+                                            const std::wstring& folder);
+
+// Deletes the written lock file only while its path still names that very file: one that
+// another copy has written in its place since stays. A failed deletion is not reported.
+void DeleteWrittenLockFile(const WrittenLock& lock);
+
 // Deletes every *.lock in the folder, but only when the database file ZELTRAN.FDB in it is
-// not in use (it can be renamed away and back). When it cannot be renamed back, it shows an
-// error naming both files and deletes nothing.
+// not in use (it can be renamed away and back), and keeps those whose program runs on this
+// computer as another process (ProgramOfLockFileRuns, one snapshot for the whole sweep). When
+// the database cannot be renamed back, it shows an error naming both files and deletes
+// nothing.
 Reported<void> ClearStaleLockFiles(const std::wstring& folder);
 
-// The same sweep with another rename operation in place of platform::RenameFile, so that
-// tests can make a rename fail on purpose.
+// The same sweep with another rename operation in place of platform::RenameFile and another
+// snapshot in place of platform::OtherProcessExeFiles, so that tests can make a rename fail on
+// purpose and name the programs that run.
 using RenameOperation = std::function<bool(const std::wstring& from, const std::wstring& to)>;
-Reported<void> ClearStaleLockFiles(const std::wstring& folder, const RenameOperation& rename);
+using ProcessSnapshot = std::function<std::optional<std::vector<std::wstring>>()>;
+Reported<void> ClearStaleLockFiles(
+    const std::wstring& folder, const RenameOperation& rename,
+    const ProcessSnapshot& otherProcesses = platform::OtherProcessExeFiles);
 
 }  // namespace shared_folder

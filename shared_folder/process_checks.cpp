@@ -48,4 +48,17 @@ bool MultipleProcessesRunning(const std::wstring& exeFileName) {
   return count > 1;
 }
 
+bool ProgramOfLockFileRuns(const std::wstring& lockFileName,
+                           const std::vector<std::wstring>& processExeFiles) {
+  constexpr std::wstring_view kLock = L".lock";
+  if (lockFileName.size() <= kLock.size()) return false;
+  const std::wstring base = lockFileName.substr(0, lockFileName.size() - kLock.size());
+  const std::wstring program = base + L".exe";
+  return std::any_of(processExeFiles.begin(), processExeFiles.end(), [&](const std::wstring& exe) {
+    const std::wstring_view name = FileNamePart(exe);
+    return SameIgnoringAsciiCase(name, program) ||
+           (platform::kDotlessNameIsItsBaseName && SameIgnoringAsciiCase(name, base));
+  });
+}
+
 }  // namespace shared_folder

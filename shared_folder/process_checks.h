@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace shared_folder {
 
@@ -11,5 +12,11 @@ bool ProcessRunning(const std::wstring& exeFileName);
 
 // True when two or more processes have that file name; a single one gives false.
 bool MultipleProcessesRunning(const std::wstring& exeFileName);
+
+// True when one of the processes (recorded executables, as ProcessExeFiles gives them) is the
+// program whose lock file has that name: "B.lock" belongs to "B.exe", and in the headless
+// build, whose own program has no ".exe", to "B" as well.
+bool ProgramOfLockFileRuns(const std::wstring& lockFileName,
+                           const std::vector<std::wstring>& processExeFiles);
 
 }  // namespace shared_folder

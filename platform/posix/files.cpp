@@ -348,3 +348,30 @@ FileResult File::Close() {
 }
 
 }  // namespace platform
+
+namespace platform {
+
+namespace {
+
+FileIdentity IdentityOf(const struct stat& status) {
+  return {.volume = static_cast<std::uint64_t>(status.st_dev),
+          .index = static_cast<std::uint64_t>(status.st_ino)};
+}
+
+}  // namespace
+
+std::optional<FileIdentity> File::Identity() const {
+  struct stat status {};
+  if (!handle_ || !handle_->fd.Valid() || ::fstat(handle_->fd.Get(), &status) != 0) {
+    return std::nullopt;
+  }
+  return IdentityOf(status);
+}
+
+std::optional<FileIdentity> IdentityAt(const std::wstring& path) {
+  struct stat status {};
+  if (::lstat(Native(path).c_str(), &status) != 0) return std::nullopt;
+  return IdentityOf(status);
+}
+
+}  // namespace platform

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "platform/text.h"
@@ -54,9 +55,8 @@ std::string ExeOf(const std::string& processFolder) {
   return {};
 }
 
-}  // namespace
-
-std::optional<std::vector<std::wstring>> ProcessExeFiles() {
+// Every process's executable but the one whose folder under /proc is skipped ("" for none).
+std::optional<std::vector<std::wstring>> ExeFilesExcept(const std::string& skipped) {
   struct DirCloser {
     void operator()(DIR* d) const { ::closedir(d); }
   };
@@ -64,11 +64,21 @@ std::optional<std::vector<std::wstring>> ProcessExeFiles() {
   if (!proc) return std::nullopt;
   std::vector<std::wstring> names;
   while (const dirent* entry = ::readdir(proc.get())) {
-    if (!AllDigits(entry->d_name)) continue;
+    if (!AllDigits(entry->d_name) || entry->d_name == skipped) continue;
     const std::string exe = ExeOf(std::string("/proc/") + entry->d_name);
     if (!exe.empty()) names.push_back(FromUtf8(exe));
   }
   return names;
+}
+
+}  // namespace
+
+std::optional<std::vector<std::wstring>> ProcessExeFiles() {
+  return ExeFilesExcept("");
+}
+
+std::optional<std::vector<std::wstring>> OtherProcessExeFiles() {
+  return ExeFilesExcept(std::to_string(::getpid()));
 }
 
 }  // namespace platform

@@ -166,3 +166,34 @@ FileResult File::Close() {
 }
 
 }  // namespace platform
+
+namespace platform {
+
+namespace {
+
+std::optional<FileIdentity> IdentityOfHandle(HANDLE file) {
+  BY_HANDLE_FILE_INFORMATION information{};
+  if (!GetFileInformationByHandle(file, &information)) return std::nullopt;
+  return FileIdentity{
+      .volume = information.dwVolumeSerialNumber,
+      .index = (std::uint64_t{information.nFileIndexHigh} << 32) | information.nFileIndexLow};
+}
+
+}  // namespace
+
+std::optional<FileIdentity> File::Identity() const {
+  if (!handle_ || !handle_->file.Valid()) return std::nullopt;
+  return IdentityOfHandle(handle_->file.Get());
+}
+
+std::optional<FileIdentity> IdentityAt(const std::wstring& path) {
+  // No access asked for: the attributes only, so no sharing mode of another opener is in the
+  // way; the reparse point itself rather than its target.
+  win32::KernelHandle file(CreateFileW(
+      path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!file.Valid()) return std::nullopt;
+  return IdentityOfHandle(file.Get());
+}
+
+}  // namespace platform

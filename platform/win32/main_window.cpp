@@ -10,6 +10,7 @@
 #include <map>
 #include <optional>
 
+#include "platform/event_loop.h"
 #include "platform/win32/application_window.h"
 #include "platform/win32/controls.h"
 #include "platform/win32/scoped_win.h"
@@ -48,15 +49,53 @@ class Win32MainWindow;
 class ApplicationWindowEvents {
  public:
   std::function<void()> shellRestarted;
+  const MainWindowHandlers* handlers = nullptr;
 
   LRESULT WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == taskbarCreatedMessage_ && taskbarCreatedMessage_ != 0 && shellRestarted) {
       shellRestarted();
     }
+    if (const std::optional<LRESULT> handled = HandleEndMessage(message, wParam, lParam)) {
+      return *handled;
+    }
+    if (message == WM_CLOSE) {
+      // Sent by another program (taskkill, the Restart Manager): "&Sair", as a termination
+      // signal is on the headless build. Destroyed, the window would leave the program
+      // running with no icon and no way out.
+      PostExit();
+      return 0;
+    }
     return DefWindowProcW(hwnd, message, wParam, lParam);
   }
 
+  // The session's messages, which every top-level window of the program hears: the session
+  // may always end, and when it does the own lock file must not outlive it. The Restart
+  // Manager's close (ENDSESSION_CLOSEAPP) is "&Sair" instead. nullopt for any other message.
+  // Heard by both windows, each step still happens once: the removal forgets what it removed,
+  // and a second exit finds nothing left to release.
+  std::optional<LRESULT> HandleEndMessage(UINT message, WPARAM wParam, LPARAM lParam) const {
+    if (message == WM_QUERYENDSESSION) return TRUE;
+    if (message != WM_ENDSESSION) return std::nullopt;
+    if (wParam == FALSE || !handlers) return 0;
+    if ((static_cast<DWORD>(lParam) & ENDSESSION_CLOSEAPP) != 0) {
+      PostExit();
+    } else if (handlers->sessionEnd) {
+      handlers->sessionEnd();
+    }
+    return 0;
+  }
+
  private:
+  void PostExit() const {
+    if (!handlers || !handlers->exit) return;
+    try {
+      PostToLoop(handlers->exit);
+    } catch (...) {
+      // No memory to post with: the close is lost, as one the system could not deliver.
+      // Ignored on purpose, the window system sees no exception.
+    }
+  }
+
   // The shell's broadcast when it (re)starts: every notification-area icon is gone then.
   UINT taskbarCreatedMessage_ = RegisterWindowMessageW(L"TaskbarCreated");
 };
@@ -138,6 +177,7 @@ Win32MainWindow::Win32MainWindow(const WindowLayout& layout, const std::wstring&
                                      WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0, 0,
                                      0, nullptr, nullptr, instance, &applicationEvents_));
   win32::SetApplicationWindow(application_.get());
+  applicationEvents_.handlers = &handlers_;
   // The shell has come back (Explorer restarted, or it was not there yet at logon): the icon
   // the user reaches "&Sair" through is added again, with the same record.
   applicationEvents_.shellRestarted = [this] {
@@ -264,6 +304,10 @@ LRESULT Win32MainWindow::WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
       // The close handler decides; the window is never destroyed by a close.
       Run(handlers_.close);
       return 0;
+    case WM_QUERYENDSESSION:
+    case WM_ENDSESSION:
+      // As the application's window does: a sender may ask this window alone.
+      return *applicationEvents_.HandleEndMessage(message, wParam, lParam);
     default:
       break;
   }

@@ -220,25 +220,35 @@ class EndToEnd(unittest.TestCase):
         return installation
 
     def test_lock_file_comes_with_start_up_and_goes_with_sair(self):
-        for erp4 in (False, True):
-            with self.subTest(erp4=erp4):
-                inst = self.installation(f"lock{'4' if erp4 else ''}", erp4=erp4)
+        # A lock file that another copy put in this one's place stays.
+        for erp4, replaced in ((False, False), (True, False), (False, True)):
+            with self.subTest(erp4=erp4, replaced=replaced):
+                inst = self.installation(f"lock{'4' if erp4 else ''}{'r' if replaced else ''}",
+                                         erp4=erp4)
                 inst.write_state("DESCONECTAR")
                 supervisor = inst.start()
                 wait_until(inst.own_lock.exists, START_UP, "own lock file")
                 supervisor.wait_line(f"Base de dados: {inst.dados}/ZELTRAN.FDB", TICK_WORK)
                 # Start-up resets every state but ATUALIZAR to CONECTAR.
                 wait_until(lambda: inst.state() == b"CONECTAR\r\n", TICK_WORK, "state reset")
+                if replaced:
+                    other = inst.dados / "other copy"
+                    other.write_bytes(b"another copy")
+                    other.rename(inst.own_lock)
                 self.assertEqual(supervisor.sair(), 0)
-                self.assertFalse(inst.own_lock.exists())
+                self.assertEqual(inst.own_lock.exists(), replaced)
                 self.assertEqual(inst.state(), b"CONECTAR\r\n")
                 self.assertEqual(supervisor.errors(), "")
 
     def test_second_copy_gives_way_and_leaves_the_first_ones_lock(self):
-        # Through the server: two processes cannot share an embedded engine's database.
+        # Through the server: two processes cannot share an embedded engine's database. The
+        # first copy disconnected, nobody holds the database, and the sweep keeps the lock
+        # files of the programs running here all the same.
         inst = self.installation("second", server=True)
         first = inst.start("first")
-        wait_until(inst.own_lock.exists, START_UP, "own lock file")
+        wait_until(inst.lock("vandrelMonitorEmail").exists, FIRST_TICK, "companions")
+        inst.write_state("DESCONECTAR")
+        first.wait_line("Situação Atual: DESCONECTADO", SETTLED_PERIOD)
         second = inst.start("second")
         self.assertEqual(second.wait_exit(START_UP + NOTICE + TICK_WORK), 0)
         notice = (f"O aplicativo {inst.exe} já está sendo executado em outra sessão de "
@@ -247,6 +257,7 @@ class EndToEnd(unittest.TestCase):
         self.assertTrue(any(STAMP.match(line) for line in second.raw_lines()
                             if line.endswith(notice)))
         self.assertTrue(inst.own_lock.exists())
+        self.assertTrue(inst.lock("vandrelMonitorEmail").exists())
         self.assertIsNone(first.process.poll())
         self.assertEqual(first.sair(), 0)
 
@@ -400,6 +411,11 @@ class EndToEnd(unittest.TestCase):
         supervisor.wait_line("Situação Atual: CONECTADO", SETTLED_PERIOD)
         for companion in COMPANIONS:
             wait_until(lambda: inst.lock(companion).exists(), TICK_WORK, f"{companion} restarted")
+        # The published copy has the same date: no update is due, and the lock file comes back.
+        inst.write_state("ATUALIZAR")
+        wait_until(lambda: inst.state() == b"CONECTAR\r\n", SETTLED_PERIOD, "update branch")
+        wait_until(inst.own_lock.exists, UPDATE_PAUSE + TICK_WORK, "own lock file again")
+        self.assertIsNone(supervisor.process.poll())
         self.assertEqual(supervisor.sair(), 0)
 
     def test_no_companion_starts_while_two_updaters_run(self):
@@ -440,12 +456,14 @@ class EndToEnd(unittest.TestCase):
         supervisor.wait_line("Situação Atual: CONECTADO", 2 * SETTLED_PERIOD)
         self.assertEqual(supervisor.sair(), 0)
 
-    def test_start_up_without_a_database_says_desconectado(self):
+    def test_start_up_without_a_database_goes_on_and_connects_when_it_can(self):
         # A database that cannot be opened at start-up: the update check still finds the
         # updater, its first statement fails into the general error box with the client's
-        # text, and the program stays resident without a tick, saying DESCONECTADO.
+        # text, and the start-up goes on: the lock file, then ticks that try to connect until
+        # the server answers.
         cases = (("no database", False, "ZELTRAN.FDB"),
-                 ("server down", True, "Unable to complete network request to host"))
+                 ("server comes up after the program", True,
+                  "Unable to complete network request to host"))
         for name, server, client_text in cases:
             with self.subTest(name):
                 inst = self.installation(name, server=server)
@@ -460,13 +478,27 @@ class EndToEnd(unittest.TestCase):
                 error = supervisor.errors()
                 self.assertIn(client_text, error)
                 self.assertNotIn("vandrel Atualizador", error)
-                states = [line for line in supervisor.lines() if "Situação Atual: " in line]
-                self.assertTrue(states and "Situação Atual: DESCONECTADO" in states[-1], states)
-                self.assertIsNone(supervisor.process.poll())
-                self.assertFalse(inst.own_lock.exists())
-                self.assertEqual(supervisor.sair(), 0)
+                wait_until(inst.own_lock.exists, TICK_WORK, "own lock file")
+                supervisor.wait_line("Situação Atual: DESCONECTADO", TICK_WORK)
+                supervisor.wait_line("Situação Atual: TENTANDO CONECTAR", FIRST_TICK)
                 if server:
                     firebird_script("start")
+                    supervisor.wait_line("Situação Atual: CONECTADO", SETTLED_PERIOD)
+                    wait_until(inst.lock("vandrelMonitorEmail").exists, TICK_WORK, "companions")
+                self.assertEqual(supervisor.sair(), 0)
+                self.assertFalse(inst.own_lock.exists())
+
+    def test_update_paths_stay_empty_without_the_server_ini(self):
+        # The ERP ini names no server ini: the program ends, and the update check that runs on
+        # the way neither makes an "Update" folder here nor touches the Exec- markers.
+        inst = self.installation("no server ini")
+        (inst.sistema / "vandrelempresa.ini").write_bytes(b"[IniServidor]\r\n")
+        (marker := inst.sistema / f"Exec-{inst.exe.name}").write_bytes(b"")
+        supervisor = inst.start()
+        self.assertEqual(supervisor.wait_exit(START_UP), 0)
+        self.assertIn("Não foi encontrado o arquivo de inicialização", supervisor.errors())
+        self.assertFalse((inst.sistema / "Update").exists())
+        self.assertTrue(marker.exists())
 
     def test_ordinary_end_with_the_connection_open_ends_with_code_0(self):
         # An end other than "&Sair" leaves the open connection, its transaction and the probe
@@ -478,6 +510,7 @@ class EndToEnd(unittest.TestCase):
         inst.write_state("ATUALIZAR")
         self.assertEqual(supervisor.wait_exit(SETTLED_PERIOD + UPDATE_PAUSE + TICK_WORK), 0)
         self.assertIn("Não foi encontrado o vandrel Atualizador no Servidor", supervisor.errors())
+        self.assertFalse(inst.own_lock.exists())  # a termination request is an ordinary end
 
     def test_update_hands_over_to_the_updater_and_ends(self):
         inst = self.installation("update dir")  # a blank in the path travels as "§"
@@ -513,6 +546,7 @@ class EndToEnd(unittest.TestCase):
                 supervisor = inst.start(env={"TZ": "<-03>3"}, journal=journal)
                 self.assertEqual(supervisor.wait_exit(40), 0)
                 after = datetime.datetime.now(utc_minus_3).replace(tzinfo=None)
+                self.assertFalse(inst.own_lock.exists())  # written, and gone with the end
 
                 lines = supervisor.lines()
                 self.assertEqual(len(lines), 4, lines)

@@ -66,6 +66,7 @@ struct TickCase {
   Calls calls;
   unsigned interval;    // the period after the tick
   std::wstring status;  // lblConectadoDesconectado after it ("" when untouched)
+  bool timerOn = true;
 };
 
 void PrintTo(const TickCase& c, std::ostream* out) {
@@ -83,9 +84,13 @@ TEST_P(OneTick, CallsItsStepsInOrder) {
   EXPECT_EQ(steps_.calls, c.calls);
   EXPECT_EQ(form_.Timer1.Interval(), c.interval);
   EXPECT_EQ(Status(), c.status);
-  EXPECT_TRUE(form_.Timer1.Enabled());
+  EXPECT_EQ(form_.Timer1.Enabled(), c.timerOn);
   EXPECT_TRUE(boxes_.Boxes().empty());
 }
+
+const char kSecondCopy[] =
+    "notice O aplicativo /Sistema/vandrelVirazuzor.exe já está sendo executado em outra sessão "
+    "de trabalho. auto";
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, OneTick,
@@ -112,11 +117,21 @@ INSTANTIATE_TEST_SUITE_P(
                    s.connected = false;
                    s.locks.insert(s.Executable());
                  },
-                 Then({"allowed?", "read", "write CONECTAR", "resolve", "delete lock own",
-                       "pause 2000", "update check", "messages", "close", "open", "probe",
-                       "several? vandrelAtualizador.exe"},
+                 Then({"allowed?", "read", "write CONECTAR", "delete lock own", "pause 2000",
+                       "update check", "resolve", "write lock own", "messages", "close", "open",
+                       "probe", "several? vandrelAtualizador.exe"},
                       kStartsAll),
                  20000, L"CONECTADO"},
+        TickCase{"UpdateGivesWayToACopyThatTookTheLockMeanwhile",
+                 [](auto& s) {
+                   s.state = ConnectionState::Update;
+                   s.lockWriteRace = true;
+                 },
+                 {"allowed?", "read", "write CONECTAR", "delete lock own", "pause 2000",
+                  "update check", "resolve", "write lock own", kSecondCopy, "release", "terminate"},
+                 5000,
+                 L"",
+                 false},
         TickCase{"ReconnectFailedStartsNothing",
                  [](auto& s) {
                    s.connected = false;
@@ -225,8 +240,7 @@ TEST_F(Supervision, ExitAskedForInsideATickRunsOnceAfterIt) {
   form_.Timer1.SetEnabled(false);  // only the posted exit may run in these passes
   platform::ProcessPendingMessages();
   platform::ProcessPendingMessages();
-  EXPECT_EQ(steps_.calls,
-            (Calls{"release", "resolve", "delete lock own", "messages", "terminate"}));
+  EXPECT_EQ(steps_.calls, (Calls{"release", "delete lock own", "messages", "terminate"}));
 }
 
 // ---- The start-up sequence, the exit and the buttons ----
@@ -242,10 +256,6 @@ void PrintTo(const StartUpCase& c, std::ostream* out) {
 }
 
 class StartUp : public Supervision, public ::testing::WithParamInterface<StartUpCase> {};
-
-const char kSecondCopy[] =
-    "notice O aplicativo /Sistema/vandrelVirazuzor.exe já está sendo executado em outra sessão "
-    "de trabalho. auto";
 
 TEST_P(StartUp, RunsItsStepsInOrderAndEnablesTheTimer) {
   GetParam().world(steps_);
@@ -315,11 +325,16 @@ TEST_F(Supervision, ExitReleasesDeletesTheLockAndEndsUnlessTheReleaseFails) {
       if (releaseFails && call == "release") throw std::runtime_error("falhou");
     };
     app::RunHandler([this] { form_.Sair1Click(); });
-    const Calls expected =
-        releaseFails ? Calls{"release"}
-                     : Calls{"release", "resolve", "delete lock own", "messages", "terminate"};
+    const Calls expected = releaseFails
+                               ? Calls{"release"}
+                               : Calls{"release", "delete lock own", "messages", "terminate"};
     EXPECT_EQ(steps_.calls, expected);
   }
+  // The session's end: the lock file only, with no folder resolved and no release.
+  steps_.calls.clear();
+  steps_.during = nullptr;
+  form_.SessionEnding();
+  EXPECT_EQ(steps_.calls, Calls{"delete lock own"});
 }
 
 TEST_F(Supervision, ButtonsWriteTheirWordsAndNothingElse) {

@@ -126,7 +126,8 @@ TEST_F(ExitInsideHandler, DuringTheStartUpSequenceRunsAfterItAndOnce) {
 TEST_F(ExitInsideHandler, DuringAnUpdateTickRunsAfterTheTickAndOnce) {
   steps_.OpenDatabase(steps_.ReadConnectionSettings().value);
   ASSERT_TRUE(steps_.Link().IBD_BancoDados);
-  ASSERT_EQ(WriteLockFile(installation_.ExePath(), installation_.DataFolder()), LockWrite::Written);
+  ASSERT_EQ(steps_.WriteLockFile(installation_.ExePath(), installation_.DataFolder()),
+            LockWrite::Written);
   test_support::WriteBytes(FsPath(installation_.DataFolder() + L"Virazuzor.txt"), "ATUALIZAR\r\n");
   view_->SetLabelText(MainLabel::ConectadoDesconectado, L"CONECTADO");
 
@@ -138,9 +139,8 @@ TEST_F(ExitInsideHandler, DuringAnUpdateTickRunsAfterTheTickAndOnce) {
   // The tick went on to its reconnect step on the same connection, which the server refused.
   EXPECT_TRUE(steps_.Link().IBD_BancoDados);
   EXPECT_EQ(view_->LabelText(MainLabel::ConectadoDesconectado), L"TENTANDO CONECTAR");
-  // The update branch removed the lock file itself; the exit's deletion finds none. Written
-  // again here, it shows whether the exit ran.
-  ASSERT_EQ(WriteLockFile(installation_.ExePath(), installation_.DataFolder()), LockWrite::Written);
+  // The update branch removed the lock file and, no update due, wrote it again: the exit's.
+  EXPECT_TRUE(OwnLockExists());
   ExpectExitRanOnceAtTheNextTurn();
 }
 
@@ -153,7 +153,8 @@ TEST_F(ExitInsideHandler, LeftByAnErrorStillRunsAfterTheGeneralErrorHandler) {
   EXPECT_TRUE(steps_.Link().IBD_BancoDados);
   EXPECT_FALSE(form_.Timer1.Enabled());
   // Abandoned before the lock file; one written now shows that the exit deletes it.
-  ASSERT_EQ(WriteLockFile(installation_.ExePath(), installation_.DataFolder()), LockWrite::Written);
+  ASSERT_EQ(steps_.WriteLockFile(installation_.ExePath(), installation_.DataFolder()),
+            LockWrite::Written);
   ExpectExitRanOnceAtTheNextTurn();
 }
 
@@ -171,13 +172,20 @@ TEST_F(ExitInsideHandler, AfterTheHandlerEndedTheProgramItselfIsNotCarriedOut) {
   EXPECT_TRUE(OwnLockExists());
 }
 
+TEST_F(ExitInsideHandler, SairOfACopyThatNeverWroteItsLockLeavesTheRunningCopysLock) {
+  ASSERT_EQ(WriteLockFile(installation_.ExePath(), installation_.DataFolder()), LockWrite::Written);
+  form_.Sair1Click();
+  EXPECT_TRUE(platform::TerminationRequested());
+  EXPECT_TRUE(OwnLockExists());
+}
+
 // ---- The status label when the start-up sequence leaves no open connection ----
 
 struct StartUpCase {
   const char* name;
   bool clientMissing;
-  bool developerMarker;  // the sequence ends normally; without it the update check's first
-                         // statement fails on the shut connection and abandons the sequence
+  bool developerMarker;  // the update check ends early; without it its first statement fails
+                         // on the shut connection, which is shown, and the sequence goes on
 };
 
 void PrintTo(const StartUpCase& start, std::ostream* out) {
@@ -212,9 +220,8 @@ TEST_P(StatusAfterStartUp, ShowsDesconectado) {
     TfrmPrincipal form(*view, steps);
     RunHandler([&] { form.FormCreate(); });
     EXPECT_EQ(view->LabelText(MainLabel::ConectadoDesconectado), L"DESCONECTADO");
-    // Every path but the normal end went through the general error handler's box.
-    const bool abandoned = start.clientMissing || !start.developerMarker;
-    EXPECT_EQ(form.Timer1.Enabled(), !abandoned);
+    // Only a missing client abandons the sequence: a server not up yet leaves it to the ticks.
+    EXPECT_EQ(form.Timer1.Enabled(), !start.clientMissing);
   }
   platform::ProcessPendingMessages();
   platform::ClearTerminationRequestForTesting();
@@ -223,7 +230,8 @@ TEST_P(StatusAfterStartUp, ShowsDesconectado) {
 INSTANTIATE_TEST_SUITE_P(Cases, StatusAfterStartUp,
                          ::testing::Values(StartUpCase{"ClientMissing", true, true},
                                            StartUpCase{"OpenFailed", false, true},
-                                           StartUpCase{"AbandonedByError", false, false}),
+                                           StartUpCase{"CheckFailedOnTheShutConnection", false,
+                                                       false}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -72,9 +72,9 @@ class RecordingSteps final : public app::SupervisionSteps {
     locks.insert(executable);
     return shared_folder::LockWrite::Written;
   }
-  void DeleteLockFile(const std::wstring& executable, const std::wstring&) override {
-    Note("delete lock " + Name(executable));
-    locks.erase(executable);
+  void DeleteOwnLockFile() override {
+    Note("delete lock own");
+    locks.erase(Executable());
   }
 
   bool MultipleProcessesRunning(const std::wstring& exeFileName) override {

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/files.h"
 #include "platform/paths.h"
@@ -153,10 +156,20 @@ TEST_F(LockFiles, DeletingIsQuiet) {
   EXPECT_FALSE(LockFileExists(L"vandrelService.exe", Folder()));
 }
 
+TEST_F(LockFiles, AWrittenLockFileThatAnotherReplacedStays) {
+  const std::optional<WrittenLock> written = WriteOwnLockFile(L"vandrelVirazuzor.exe", Folder());
+  ASSERT_TRUE(written);
+  test_support::WriteBytes(temp.Path() / "other", "x");  // another copy's takes its name
+  fs::rename(temp.Path() / "other", temp.Path() / "vandrelVirazuzor.lock");
+  DeleteWrittenLockFile(*written);
+  EXPECT_TRUE(fs::exists(temp.Path() / "vandrelVirazuzor.lock"));
+}
+
 class StaleLockSweep : public LockFiles {
  protected:
   void SetUp() override {
-    for (const char* name : {"a.lock", "vandrelService.LOCK", "vandrelVirazuzor.lock"}) {
+    // Named after no program that may run here, or the sweep would keep its lock file.
+    for (const char* name : {"a.lock", "vandrelParado.LOCK", "vandrelOutro.lock"}) {
       test_support::WriteBytes(temp.Path() / name, "x");
     }
     test_support::WriteBytes(temp.Path() / "Virazuzor.txt", "CONECTAR\r\n");
@@ -203,6 +216,18 @@ TEST_F(StaleLockSweep, ReadOnlyLockFileStaysAndTheOthersGo) {
                   fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
   ClearStaleLockFiles(Folder());
   EXPECT_EQ(platform::FindEntries(Folder(), L"*.lock"), std::vector<std::wstring>{L"a.lock"});
+}
+
+TEST_F(StaleLockSweep, ProgramsRunningHereKeepTheirLockFiles) {
+  // "A.EXE" runs here, and a headless program, whose name has no ".exe".
+  PutDatabase();
+  ClearStaleLockFiles(Folder(), platform::RenameFile, [] {
+    return std::vector<std::wstring>{L"A.EXE", std::wstring(L"Sistema") + S + L"vandrelOutro"};
+  });
+  std::vector<std::wstring> left = platform::FindEntries(Folder(), L"*.lock");
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (kDotless ? std::vector<std::wstring>{L"a.lock", L"vandrelOutro.lock"}
+                            : std::vector<std::wstring>{L"a.lock"}));
 }
 
 TEST_F(StaleLockSweep, RenameBackIsRetriedBeforeItCountsAsFailed) {

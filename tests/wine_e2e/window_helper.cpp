@@ -18,6 +18,9 @@
 //                                to that program's top-level windows as Windows broadcasts it
 //                                once the shell is back: only to those visible or without an
 //                                owner (Wine itself tells every one).
+//   window_helper close-app <exe>  asks that program's top-level windows to close as the Restart
+//                                Manager does: WM_QUERYENDSESSION, then WM_ENDSESSION, both with
+//                                ENDSESSION_CLOSEAPP; writes "agreed" when every window agreed.
 //   window_helper hold <file>    holds the file open without delete sharing, as a Windows server
 //                                holds its open database, so that renaming it fails; makes
 //                                <file>.held once it holds it and lets go when that goes.
@@ -206,6 +209,19 @@ int TaskbarCreated(const std::wstring& program) {
   return 0;
 }
 
+int CloseApp(const std::wstring& program) {
+  if (!MainWindowOf(program)) return 1;
+  std::vector<HWND> windows = TopLevelWindows();
+  std::erase_if(windows, [&](HWND w) { return _wcsicmp(ProgramOf(w).c_str(), program.c_str()); });
+  bool agreed = true;
+  for (HWND window : windows) {
+    agreed = SendMessageW(window, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP) != FALSE && agreed;
+  }
+  for (HWND window : windows) SendMessageW(window, WM_ENDSESSION, agreed, ENDSESSION_CLOSEAPP);
+  Print(agreed ? "agreed\n" : "refused\n");
+  return 0;
+}
+
 int Hold(const std::wstring& file) {
   const platform::win32::KernelHandle held(
       CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -233,10 +249,11 @@ int wmain(int argc, wchar_t** argv) {
   if (argc == 3 && std::wstring(argv[1]) == L"tray") return Tray(argv[2]);
   if (argc == 3 && std::wstring(argv[1]) == L"drop-icon") return DropIcon(argv[2]);
   if (argc == 3 && std::wstring(argv[1]) == L"taskbar-created") return TaskbarCreated(argv[2]);
+  if (argc == 3 && std::wstring(argv[1]) == L"close-app") return CloseApp(argv[2]);
   if (argc == 3 && std::wstring(argv[1]) == L"hold") return Hold(argv[2]);
   std::fputs(
       "usage: window_helper watch <file> | sair <exe> | abrir <exe> | labels <exe> | tray <exe>"
-      " | drop-icon <exe> | taskbar-created <exe> | hold <file>\n",
+      " | drop-icon <exe> | taskbar-created <exe> | close-app <exe> | hold <file>\n",
       stderr);
   return 2;
 }

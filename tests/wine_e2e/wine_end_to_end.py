@@ -457,7 +457,7 @@ def scenario_server_lost_and_back(inst, watcher):
     wait_until(lambda: inst.attachments() == 0, 10, "connection closed after the failed probe")
     check("CONECTADO" in inst.labels(), f"labels after the failed probe: {inst.labels()}")
     check(supervisor.poll() is None, "the program ended")
-    # A killed program leaves its lock file: only &Sair and the update remove it.
+    # A killed program leaves its lock file: the sweep of a later start is its only remedy.
     supervisor.kill()
     supervisor.wait()
     time.sleep(1)
@@ -467,37 +467,65 @@ def scenario_server_lost_and_back(inst, watcher):
 def scenario_open_refused_at_start_up(inst, watcher, first_line):
     """The start-up's open fails without a message of its own; the update paths are there all
     the same, so the update check finds the updater, and its first statement tries the attach
-    again: that error, the client's text, reaches the general error handler and the program
-    stays resident with DESCONECTADO and the connection string."""
+    again: that error, the client's text, reaches the general error handler, and the start-up
+    goes on: the lock file, and ticks that try again without a box."""
     supervisor = inst.start()
     client_box = f"vandrel Virazuzor: {first_line}"
     wait_until(lambda: any(kind == "box" and text.startswith(client_box)
                            for kind, text in watcher.notes(inst.root)), 40, "the client's text")
-    inst.wait_label("DESCONECTADO", 20)
+    wait_until(inst.own_lock.exists, 20, "own lock file")
+    inst.wait_label("TENTANDO CONECTAR", FIRST_TICK + 20)
     check(supervisor.poll() is None, "the program ended")
     check(inst.connection in inst.labels(), f"labels: {inst.labels()}")
-    check(not inst.own_lock.exists(), "own lock file written after the failed start")
     check(all(not inst.launches(c) for c in COMPANIONS), "a companion started")
     check(inst.attachments() == 0, "an attachment")
     check(inst.sair(supervisor) == 0, "exit code of &Sair")
+    check(not inst.own_lock.exists(), "own lock file left after &Sair")
 
 
 def scenario_server_comes_up_after_the_program(inst, watcher):
-    """A workstation switched on before its server: the start-up ends in the client's own
-    error, not in the missing-updater box, and the program stays resident. The start-up was
-    abandoned before its timer, so a server that comes up later is not attached to."""
+    """A workstation switched on before its server: the start-up shows the client's own error,
+    not the missing-updater box, and goes on; the ticks attach once the server is up."""
     inst.server.script("stop")
     supervisor = inst.start()
     client_box = f"vandrel Virazuzor: {LOST_SERVER}"
     wait_until(lambda: any(kind == "box" and text.startswith(client_box)
                            for kind, text in watcher.notes(inst.root)), 60, "the client's text")
-    inst.wait_label("DESCONECTADO", 20)
+    wait_until(inst.own_lock.exists, 20, "own lock file")
+    inst.wait_label("TENTANDO CONECTAR", FIRST_TICK + 20)
     inst.server.script("start")
-    time.sleep(FIRST_TICK)  # a tick would come in this time, were the timer on
-    check(supervisor.poll() is None, "the program ended")
-    check(inst.attachments() == 0, "an attachment to the server that came up")
-    check(not inst.own_lock.exists(), "own lock file written after the failed start")
-    check(all(not inst.launches(c) for c in COMPANIONS), "a companion started")
+    inst.wait_label("CONECTADO", SETTLED_PERIOD)
+    check(inst.attachments() == 1, f"attachments: {inst.attachments()}")
+    for companion in MONITORS:
+        wait_until(lambda: inst.lock(companion).exists(), SETTLED_PERIOD, f"{companion} lock")
+    check(inst.sair(supervisor) == 0, "exit code of &Sair")
+
+
+def scenario_ends_sent_by_windows(inst, watcher):
+    """A close sent by another program (taskkill without /F), the Restart Manager's and the
+    session's end each take the lock file along. The database stays held by a Windows process
+    as by a Windows server, so the sweep clears nothing: each next start must find no lock."""
+    inst.hold_database()
+    for end in ("taskkill", "close-app", "end-session", None):
+        supervisor = inst.start()
+        wait_until(inst.own_lock.exists, 30, f"own lock file before {end}")
+        wait_until(lambda: inst.helper("labels") is not None, 20, "main window")
+        if end is None:
+            break
+        if end == "close-app":
+            check(inst.helper("close-app") == "agreed\n", "the program refused to close")
+        else:
+            command = (["taskkill", "/IM", inst.exe.name] if end == "taskkill"
+                       else ["wineboot", "--end-session"])
+            subprocess.run([WINE] + command, env=inst.env(), stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL, check=False)
+        wait_until(lambda: not inst.own_lock.exists(), 30, f"own lock file gone after {end}")
+        if end == "end-session":
+            supervisor.kill()  # as Windows ends it once the session's messages have returned
+            supervisor.wait()
+        else:
+            check(supervisor.wait(timeout=30) == 0, f"exit code after {end}")
+    check(supervisor.poll() is None and inst.own_lock.exists(), "the last start was refused")
     check(inst.sair(supervisor) == 0, "exit code of &Sair")
 
 
@@ -587,6 +615,8 @@ SCENARIOS = [
      {"database_folder": "/nonexistent/Dados"}),
     ("server later", scenario_server_comes_up_after_the_program, {"server": "late"}),
     ("icon", scenario_icon_comes_back_with_the_shell, {}),
+    # The session's end reaches every program of a prefix: this one has a prefix of its own.
+    ("ends", scenario_ends_sent_by_windows, {"lang": "C.UTF-8"}),
     ("Instalação São João", scenario_as_users_have_it,
      {"server_folder": "servidor/windows-1252", "ini_encoding": "cp1252"}),
     ("Configuração Unicode", scenario_as_users_have_it,  # Notepad's UTF-16 with a byte-order mark

@@ -35,8 +35,10 @@ SKIPPED = 77
 COMPANIONS = ("vandrelMonitorPublicacao", "vandrelMonitorEmail", "vandrelService")
 MONITORS = COMPANIONS[:2]
 # The first tick comes 5 s after start-up, later ones every 20 s once a tick reached the
-# companion checks. Waits allow one period more than needed, and Wine's slower starts.
-FIRST_TICK = 15
+# companion checks. Waits allow one period more than needed, and Wine's slower starts; the
+# first tick's wait counts from the end of start-up (the own lock file), since the start of a
+# Wine process on a busy machine takes seconds of its own.
+FIRST_TICK = 30
 SETTLED_PERIOD = 30
 # Wine's text for a module that is not found.
 NO_CLIENT = ("box", "vandrel Virazuzor: Não foi possível carregar a biblioteca gds32.dll: "
@@ -365,6 +367,7 @@ def scenario_start_up_companions_and_sair(inst, watcher):
 
 def scenario_disconnect_and_connect(inst, watcher):
     supervisor = inst.start()
+    wait_until(inst.own_lock.exists, 30, "own lock file")
     for companion in inst.companions:
         wait_until(lambda: inst.lock(companion).exists(), FIRST_TICK, f"{companion} lock")
     check(inst.attachments() == 1, f"attachments: {inst.attachments()}")
@@ -435,6 +438,7 @@ def scenario_update_hands_over_and_ends(inst, watcher):
 
 def scenario_server_lost_and_back(inst, watcher):
     supervisor = inst.start()
+    wait_until(inst.own_lock.exists, 30, "own lock file")
     wait_until(lambda: inst.lock("vandrelMonitorEmail").exists(), FIRST_TICK, "first tick")
     # Killed and at once started again: the server is there for every later attach, so only
     # the probe on the lost attachment, by the client's own text, can say TENTANDO CONECTAR.

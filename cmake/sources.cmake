@@ -25,7 +25,7 @@ set(VIRAZUZOR_POSIX_SOURCES
   platform/posix/dynamic_library.cpp platform/posix/event_loop.cpp platform/posix/files.cpp
   platform/posix/ini.cpp platform/posix/log_lines.cpp platform/posix/main_window.cpp
   platform/posix/notice_window.cpp platform/posix/paths.cpp platform/posix/process_start.cpp
-  platform/posix/processes.cpp platform/posix/shell.cpp platform/posix/shell_link.cpp
+  platform/posix/processes.cpp platform/posix/regular_file.cpp platform/posix/shell.cpp platform/posix/shell_link.cpp
   platform/posix/text.cpp)
 set(VIRAZUZOR_WIN32_SOURCES
   platform/win32/application_window.cpp platform/win32/clock.cpp platform/win32/controls.cpp

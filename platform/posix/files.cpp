@@ -15,7 +15,7 @@
 #include <cstring>
 
 #include "platform/paths.h"
-#include "platform/posix/case_fold.h"
+#include "platform/posix/folder_listing.h"
 #include "platform/posix/regular_file.h"
 #include "platform/text.h"
 
@@ -132,8 +132,11 @@ bool FileExistsInAnyCase(const std::wstring& path) {
   const std::size_t cut = path.rfind(kSeparator);
   const std::wstring folder = cut == std::wstring::npos ? L"" : path.substr(0, cut + 1);
   const std::wstring name = cut == std::wstring::npos ? path : path.substr(cut + 1);
-  for (const std::wstring& entry : FindEntries(folder, L"*")) {
-    if (SameNameIgnoringCase(entry, name) && FileExists(folder + entry)) return true;
+  const std::string directory = folder.empty() ? "." : ToNarrowFileName(folder);
+  for (const std::string& entry : EntriesNamedInAnyCase(directory, name)) {
+    struct stat info {};
+    const std::string path = folder.empty() ? entry : directory + entry;  // folder ends with "/"
+    if (::stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode)) return true;
   }
   return false;
 }

@@ -52,7 +52,7 @@ void ShellOpen(const std::wstring& file, const std::optional<std::wstring>& para
       sigemptyset(&none);
       ::sigprocmask(SIG_SETMASK, &none, nullptr);
       ::signal(SIGPIPE, SIG_DFL);
-      const int null = ::open("/dev/null", O_RDONLY);
+      const int null = ::open("/dev/null", O_RDONLY | O_NOCTTY);
       if (null >= 0) {
         ::dup2(null, STDIN_FILENO);
         if (null != STDIN_FILENO) ::close(null);

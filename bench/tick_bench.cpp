@@ -1,5 +1,6 @@
 // Figures for the supervision cycle on a local installation with an embedded database: one tick
-// (connection allowed, connection open, probe, process snapshot, four companion checks); beside
+// (connection allowed, connection open, probe, process snapshot, four companion checks), and the
+// same with the lock files in other capitals in a small and in a crowded data folder; beside
 // it the floor, the least that a tick must do (the same reads and existence tests on the same
 // files, and one probe) in a bare loop, and the process snapshot alone; the start-up sequence
 // up to the enabled timer; and the resident memory after 100 ticks.
@@ -22,8 +23,10 @@
 
 #include <array>
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
 #include <iostream>
 #include <memory>
@@ -36,6 +39,7 @@
 #include "platform/files.h"
 #include "platform/main_window.h"
 #include "platform/paths.h"
+#include "platform/posix/folder_listing.h"
 #include "platform/text.h"
 #include "shared_folder/data_folder.h"
 #include "shared_folder/lock_files.h"
@@ -104,6 +108,54 @@ void BM_Tick(benchmark::State& state) {
   for (auto _ : state) program.form->Timer1Timer();
 }
 BENCHMARK(BM_Tick)->Unit(benchmark::kMicrosecond);
+
+// The data folder's modification time set an hour back, as an old folder's that no copy
+// changed since the last tick (ticks come 20 s apart, here one after another).
+void AgeDataFolder() {
+  const std::string folder = platform::ToNarrowFileName(ResolveDataFolder().value);
+  const timespec anHourAgo{std::time(nullptr) - 3600, 0};
+  const timespec times[2] = {anHourAgo, anHourAgo};
+  ::utimensat(AT_FDCWD, folder.c_str(), times, 0);
+}
+
+// A tick while the companions' lock files have other capitals than their names (written by
+// Windows copies, found by a folder listing), in a data folder of as many more files as the
+// argument says: years of exported documents and logs.
+void BM_TickLocksInOtherCapitals(benchmark::State& state) {
+  const std::string folder = g_installation + "/Dados/";
+  const auto crowd = static_cast<int>(state.range(0));
+  for (int n = 0; n < crowd; ++n) {
+    ::close(::open((folder + "documento-" + std::to_string(n) + ".xml").c_str(),
+                   O_WRONLY | O_CREAT | O_CLOEXEC, 0644));
+  }
+  {
+    Started program;
+    for (const char* companion :
+         {"vandrelMonitorPublicacao", "vandrelMonitorEmail", "vandrelService"}) {
+      const std::string lock = folder + companion + ".lock";
+      std::string capitals = lock.substr(folder.size());
+      for (char& c : capitals) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      ::rename(lock.c_str(), (folder + capitals).c_str());
+    }
+    AgeDataFolder();
+    const unsigned long listedBefore = platform::FolderListingsForTesting();
+    for (auto _ : state) program.form->Timer1Timer();
+    state.counters["listings"] =
+        static_cast<double>(platform::FolderListingsForTesting() - listedBefore);
+    for (const char* companion :
+         {"VANDRELMONITORPUBLICACAO", "VANDRELMONITOREMAIL", "VANDRELSERVICE"}) {
+      ::unlink((folder + companion + ".LOCK").c_str());
+    }
+  }
+  for (int n = 0; n < crowd; ++n)
+    ::unlink((folder + "documento-" + std::to_string(n) + ".xml").c_str());
+}
+// A fixed count of ticks: the crowd is laid out once for them.
+BENCHMARK(BM_TickLocksInOtherCapitals)
+    ->Arg(0)
+    ->Arg(100'000)
+    ->Iterations(500)
+    ->Unit(benchmark::kMicrosecond);
 
 // The files one tick must look at, as plain paths.
 struct FloorFiles {

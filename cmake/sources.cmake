@@ -23,10 +23,10 @@ set(VIRAZUZOR_PLATFORM_SOURCES
 set(VIRAZUZOR_POSIX_SOURCES
   platform/posix/case_fold.cpp platform/posix/clock.cpp platform/posix/dialogs.cpp
   platform/posix/dynamic_library.cpp platform/posix/event_loop.cpp platform/posix/files.cpp
-  platform/posix/ini.cpp platform/posix/log_lines.cpp platform/posix/main_window.cpp
-  platform/posix/notice_window.cpp platform/posix/paths.cpp platform/posix/process_start.cpp
-  platform/posix/processes.cpp platform/posix/shell.cpp platform/posix/shell_link.cpp
-  platform/posix/text.cpp)
+  platform/posix/folder_listing.cpp platform/posix/ini.cpp platform/posix/log_lines.cpp
+  platform/posix/main_window.cpp platform/posix/notice_window.cpp platform/posix/paths.cpp
+  platform/posix/process_start.cpp platform/posix/processes.cpp platform/posix/regular_file.cpp
+  platform/posix/shell.cpp platform/posix/shell_link.cpp platform/posix/text.cpp)
 set(VIRAZUZOR_WIN32_SOURCES
   platform/win32/application_window.cpp platform/win32/clock.cpp platform/win32/controls.cpp
   platform/win32/dialogs.cpp platform/win32/dynamic_library.cpp platform/win32/error_text.cpp

@@ -15,7 +15,9 @@ struct LoadedClient {
   FbClient entries{};
 
   // The client's own threads (and on Linux the embedded engine's) may run until the process
-  // ends, after this object has gone with the other statics: the library stays loaded.
+  // ends: the library stays loaded. The program ends without running static destructors
+  // (ExitImmediately), so the client's own end never runs under those threads either; where
+  // a test process does run them, this object goes first and the library still stays.
   explicit LoadedClient(const std::wstring& name)
       : fileName(name), library(name, platform::DynamicLibrary::Lifetime::UntilProcessEnds) {
     Bind(entries.attachDatabase, "isc_attach_database");

@@ -6,6 +6,9 @@
 
 namespace platform {
 
+// Text for people and for messages between programs. A byte of a file name that is not UTF-8
+// (see FromNarrowFileName) shows as the four characters "\xHH"; a broken sequence read becomes
+// U+FFFD.
 std::string ToUtf8(std::wstring_view text);
 std::wstring FromUtf8(std::string_view bytes);
 
@@ -16,8 +19,11 @@ std::string ToAnsi(std::wstring_view text);
 std::wstring FromAnsi(std::string_view bytes);
 
 // A file name (a database's among them) as the narrow calls of the system and of the database
-// client take it: the ANSI code page on Windows, UTF-8 elsewhere, the locale's encoding.
+// client take it, and a name they give back: the ANSI code page on Windows. Elsewhere the
+// bytes the file system holds: UTF-8 where they are valid, and each byte that is not as the
+// lone surrogate U+DC00 + byte, so that any name travels through the program unchanged.
 std::string ToNarrowFileName(std::wstring_view name);
+std::wstring FromNarrowFileName(std::string_view bytes);
 
 // The text of a file that workstations of either kind write and read (the ini files, the
 // connection-state file). Windows: the ANSI code page, as FromAnsi. Elsewhere: UTF-8 when the

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Prints the supervision cycle's figures: one tick with the database embedded and beside it the
 # floor (the same reads and existence tests, the process walk and one probe in a bare loop)
-# with their ratio,
+# with their ratio, a tick in a data folder of 100,000 files beside one in the small folder
+# with theirs,
 # start-up to the enabled timer, resident memory after 1000 ticks through a Firebird server
 # and with the embedded engine, and the system calls of one tick (strace -c over 100 ticks,
 # less the start-up alone, divided by 100). Builds in build/native unless told another folder.
@@ -38,6 +39,13 @@ echo
 awk '$1 == "BM_Tick" { t = $2; tc = $4 } $1 == "BM_TickFloor" { f = $2; fc = $4 }
      END { if (f > 0 && fc > 0)
              printf "tick / floor: %.2f (processor time %.2f)\n", t / f, tc / fc }' "$work/figures"
+# Lock files in other capitals: a tick in a data folder of 100,000 more files beside one in the
+# small folder. A tick's cost must not grow with the folder.
+awk '$1 == "BM_TickLocksInOtherCapitals/0/iterations:500" { s = $2; sc = $4 }
+     $1 == "BM_TickLocksInOtherCapitals/100000/iterations:500" { c = $2; cc = $4 }
+     END { if (s > 0 && sc > 0)
+             printf "crowded folder / small folder: %.2f (processor time %.2f)\n", c / s, cc / sc }' \
+  "$work/figures"
 
 count() {  # "syscall calls" lines for start-up plus N ticks
   strace -f -c -U name,calls -o "$inst/strace.$1" "$bench" "$inst" --ticks="$1" >/dev/null 2>&1

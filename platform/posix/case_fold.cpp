@@ -20,4 +20,10 @@ bool SameNameIgnoringCase(std::wstring_view a, std::wstring_view b) {
   return true;
 }
 
+std::wstring InCapitals(std::wstring_view name) {
+  std::wstring capitals(name);
+  for (wchar_t& c : capitals) c = Capital(c);
+  return capitals;
+}
+
 }  // namespace platform

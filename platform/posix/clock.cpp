@@ -69,7 +69,7 @@ LocalDateTime Now() {
 
 std::optional<LocalDateTime> FileDosLocalTime(const std::wstring& path) {
   struct stat info {};
-  if (::stat(ToUtf8(path).c_str(), &info) != 0) return std::nullopt;
+  if (::stat(ToNarrowFileName(path).c_str(), &info) != 0) return std::nullopt;
   std::tm t{};
   if (localtime_r(&info.st_mtime, &t) == nullptr) return std::nullopt;
   LocalDateTime when = FromTm(t);
@@ -95,7 +95,7 @@ bool SetFileLocalTime(const std::wstring& path, const LocalDateTime& when) {
   times[0].tv_nsec = UTIME_OMIT;  // the access time stays
   times[1].tv_sec = seconds;
   times[1].tv_nsec = 0;
-  return ::utimensat(AT_FDCWD, ToUtf8(path).c_str(), times, 0) == 0;
+  return ::utimensat(AT_FDCWD, ToNarrowFileName(path).c_str(), times, 0) == 0;
 }
 
 std::wstring FormatDefaultDateTime(const LocalDateTime& when) {

@@ -15,7 +15,7 @@ struct DynamicLibrary::Handle {
 DynamicLibrary::DynamicLibrary(const std::wstring& name, Lifetime lifetime)
     : handle_(std::make_unique<Handle>()) {
   const int kept = lifetime == Lifetime::UntilProcessEnds ? RTLD_NODELETE : 0;
-  handle_->library = dlopen(ToUtf8(name).c_str(), RTLD_NOW | RTLD_LOCAL | kept);
+  handle_->library = dlopen(ToNarrowFileName(name).c_str(), RTLD_NOW | RTLD_LOCAL | kept);
   if (!handle_->library) {
     const char* reason = dlerror();
     throw std::runtime_error("Cannot load the library " + ToUtf8(name) +

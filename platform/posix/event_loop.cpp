@@ -1,5 +1,5 @@
 // Headless event loop: one thread, a deadline per armed timer, and a signal descriptor through
-// which SIGINT, SIGTERM and SIGHUP reach the loop thread.
+// which SIGINT, SIGTERM and SIGHUP (unless ignored at start) reach the loop thread.
 #include "platform/event_loop.h"
 #include "platform/posix/loop_start.h"
 
@@ -40,8 +40,14 @@ std::vector<std::function<void()>> g_loopStartTasks;
 // the loop thread and in every thread started after it (the
 // database client's among them) and read from this descriptor instead. No handler ever runs
 // for them: the Firebird client installs its own, which would shut its engine down under the
-// open connection before "&Sair" could release it.
+// open connection before "&Sair" could release it. A SIGHUP that was ignored when the program
+// started (nohup, a terminal multiplexer) stays blocked and is never read: it ends nothing.
 int g_signalFd = -1;
+
+bool IgnoredAtStart(int signal) {
+  struct sigaction current {};
+  return sigaction(signal, nullptr, &current) == 0 && current.sa_handler == SIG_IGN;
+}
 
 void EnsureSignalDescriptor() {
   if (g_signalFd >= 0) return;
@@ -51,6 +57,7 @@ void EnsureSignalDescriptor() {
   sigaddset(&signals, SIGTERM);
   sigaddset(&signals, SIGHUP);
   pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+  if (IgnoredAtStart(SIGHUP)) sigdelset(&signals, SIGHUP);
   g_signalFd = signalfd(-1, &signals, SFD_NONBLOCK | SFD_CLOEXEC);
 }
 

@@ -15,7 +15,8 @@
 #include <cstring>
 
 #include "platform/paths.h"
-#include "platform/posix/case_fold.h"
+#include "platform/posix/folder_listing.h"
+#include "platform/posix/regular_file.h"
 #include "platform/text.h"
 
 namespace platform {
@@ -25,10 +26,6 @@ namespace {
 // The failure of an operation with errno's value at that moment and its text.
 FileError ErrorOf(FileFailure kind, int code) {
   return FileError{kind, static_cast<unsigned long>(code), FromUtf8(std::strerror(code))};
-}
-
-std::string Native(const std::wstring& path) {
-  return ToUtf8(path);
 }
 
 // An open descriptor that is closed on every path out.
@@ -68,14 +65,6 @@ class Descriptor {
   }
   int fd_;
 };
-
-int OpenNative(const std::string& path, int flags, mode_t mode = 0666) {
-  int fd;
-  do {
-    fd = ::open(path.c_str(), flags | O_CLOEXEC, mode);
-  } while (fd < 0 && errno == EINTR);
-  return fd;
-}
 
 bool LockNow(int fd, int operation) {
   int result;
@@ -135,7 +124,7 @@ int WhyNotCreated(const std::string& path) {
 
 bool FileExists(const std::wstring& path) {
   struct stat info {};
-  return ::stat(Native(path).c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+  return ::stat(ToNarrowFileName(path).c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
 }
 
 bool FileExistsInAnyCase(const std::wstring& path) {
@@ -143,23 +132,26 @@ bool FileExistsInAnyCase(const std::wstring& path) {
   const std::size_t cut = path.rfind(kSeparator);
   const std::wstring folder = cut == std::wstring::npos ? L"" : path.substr(0, cut + 1);
   const std::wstring name = cut == std::wstring::npos ? path : path.substr(cut + 1);
-  for (const std::wstring& entry : FindEntries(folder, L"*")) {
-    if (SameNameIgnoringCase(entry, name) && FileExists(folder + entry)) return true;
+  const std::string directory = folder.empty() ? "." : ToNarrowFileName(folder);
+  for (const std::string& entry : EntriesNamedInAnyCase(directory, name)) {
+    struct stat info {};
+    const std::string path = folder.empty() ? entry : directory + entry;  // folder ends with "/"
+    if (::stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode)) return true;
   }
   return false;
 }
 
 bool DirectoryExists(const std::wstring& path) {
   struct stat info {};
-  return ::stat(Native(path).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+  return ::stat(ToNarrowFileName(path).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 bool CreateFolder(const std::wstring& path) {
-  return ::mkdir(Native(path).c_str(), 0777) == 0;
+  return ::mkdir(ToNarrowFileName(path).c_str(), 0777) == 0;
 }
 
 bool RemoveFile(const std::wstring& path) {
-  const std::string native = Native(path);
+  const std::string native = ToNarrowFileName(path);
   struct stat info {};
   if (::lstat(native.c_str(), &info) != 0) return false;
   if (S_ISDIR(info.st_mode)) return false;
@@ -168,14 +160,15 @@ bool RemoveFile(const std::wstring& path) {
 }
 
 bool RenameFile(const std::wstring& from, const std::wstring& to) {
-  const std::string source = Native(from);
-  const std::string target = Native(to);
+  const std::string source = ToNarrowFileName(from);
+  const std::string target = ToNarrowFileName(to);
   // A file that someone holds a lock on is in use: refuse as MoveFileW refuses a file held
   // open without delete sharing. A file that cannot be opened to look (another account's,
   // without read rights) may be in use just as well, and is refused too; only a missing one
-  // goes on to the rename, which then fails on its own. The probe's lock goes with it.
-  Descriptor probe(OpenNative(source, O_RDONLY | O_NONBLOCK));
-  if (!probe.Valid() && errno != ENOENT) return false;
+  // goes on to the rename, which then fails on its own. The probe's lock goes with it. What
+  // is not a regular file holds no such lock and is not opened: a pipe's open would wait.
+  Descriptor probe(OpenRegularFileForReading(source));
+  if (!probe.Valid() && errno != ENOENT && errno != EINVAL && errno != EISDIR) return false;
   if (probe.Valid() && !LockNow(probe.Get(), LOCK_EX)) return false;
   if (::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) {
     return true;
@@ -188,24 +181,25 @@ bool RenameFile(const std::wstring& from, const std::wstring& to) {
 }
 
 bool CopyFileTo(const std::wstring& from, const std::wstring& to, bool failIfExists) {
-  Descriptor source(OpenNative(Native(from), O_RDONLY));
+  Descriptor source(OpenRegularFileForReading(ToNarrowFileName(from)));
   if (!source.Valid()) return false;
   struct stat sourceInfo {};
   if (::fstat(source.Get(), &sourceInfo) != 0) return false;
-  if (S_ISDIR(sourceInfo.st_mode)) return false;
+  if (!S_ISREG(sourceInfo.st_mode)) return false;  // put there after the look
   if (!LockNow(source.Get(), LOCK_SH)) return false;
 
-  const std::string target = Native(to);
+  const std::string target = ToNarrowFileName(to);
   struct stat targetInfo {};
   if (::stat(target.c_str(), &targetInfo) == 0) {
-    if (failIfExists) return false;
+    // A pipe or a device in the target's place would hold the open, as the source's would.
+    if (failIfExists || !S_ISREG(targetInfo.st_mode)) return false;
     // Copying a file onto itself would truncate it before it is read.
     if (targetInfo.st_dev == sourceInfo.st_dev && targetInfo.st_ino == sourceInfo.st_ino) {
       return false;
     }
   }
-  Descriptor out(OpenNative(target, O_WRONLY | O_CREAT | (failIfExists ? O_EXCL : 0),
-                            sourceInfo.st_mode & 07777));
+  Descriptor out(OpenRetrying(target, O_WRONLY | O_CREAT | (failIfExists ? O_EXCL : 0),
+                              sourceInfo.st_mode & 07777));
   if (!out.Valid()) return false;
   bool ok = LockNow(out.Get(), LOCK_EX) && ::ftruncate(out.Get(), 0) == 0;
   char buffer[64 * 1024];
@@ -236,9 +230,9 @@ std::vector<std::wstring> FindEntries(const std::wstring& folder, const std::wst
   const std::wstring full = folder + pattern;
   const std::size_t cut = full.rfind(kSeparator);
   const std::string directory =
-      cut == std::wstring::npos ? "." : (cut == 0 ? "/" : Native(full.substr(0, cut)));
+      cut == std::wstring::npos ? "." : (cut == 0 ? "/" : ToNarrowFileName(full.substr(0, cut)));
   const std::string wildcard =
-      FnmatchPattern(Native(full.substr(cut == std::wstring::npos ? 0 : cut + 1)));
+      FnmatchPattern(ToNarrowFileName(full.substr(cut == std::wstring::npos ? 0 : cut + 1)));
 
   std::vector<std::wstring> names;
   DIR* raw = ::opendir(directory.c_str());
@@ -251,7 +245,7 @@ std::vector<std::wstring> FindEntries(const std::wstring& folder, const std::wst
     const std::string name = entry->d_name;
     if (name == "." || name == "..") continue;
     if (::fnmatch(wildcard.c_str(), name.c_str(), FNM_NOESCAPE | FNM_CASEFOLD) == 0) {
-      names.push_back(FromUtf8(name));
+      names.push_back(FromNarrowFileName(name));
     }
   }
   return names;
@@ -262,17 +256,24 @@ struct File::Handle {
 };
 
 File::File(const std::wstring& path, Open mode) {
-  const std::string native = Native(path);
+  const std::string native = ToNarrowFileName(path);
   // Never blocking in the open: a pipe or a device in a file's place is a failure, found
-  // below. A writer never follows a symbolic link: anybody who may write the shared folder
-  // could otherwise make the program overwrite any file its account may write.
-  int flags = O_RDONLY | O_NONBLOCK;
+  // before it (an exclusive creation opens nothing that exists). A writer never follows a
+  // symbolic link: anybody who may write the shared folder could otherwise make the program
+  // overwrite any file its account may write.
+  int flags = O_RDONLY;
   int lock = LOCK_SH;
-  if (mode == Open::CreateAlways) flags = O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK;
-  if (mode == Open::CreateNew) flags = O_WRONLY | O_CREAT | O_EXCL | O_NONBLOCK;
+  if (mode == Open::CreateAlways) flags = O_WRONLY | O_CREAT | O_NOFOLLOW;
+  if (mode == Open::CreateNew) flags = O_WRONLY | O_CREAT | O_EXCL;
   if (mode != Open::ReadExisting) lock = LOCK_EX;
 
-  Descriptor fd(OpenNative(native, flags));
+  if (const int refused =
+          mode == Open::CreateNew ? 0 : WhyNotARegularFile(native, !(flags & O_NOFOLLOW));
+      refused != 0) {
+    openError_ = ErrorOf(Failure::Other, refused);
+    return;
+  }
+  Descriptor fd(OpenRetrying(native, flags));
   if (!fd.Valid()) {
     int error = errno;
     if (error == EEXIST) error = WhyNotCreated(native);
@@ -288,8 +289,6 @@ File::File(const std::wstring& path, Open mode) {
     openError_ = ErrorOf(Failure::Other, S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
     return;
   }
-  // A regular file's reads and writes never wait; the flag goes only for good order.
-  static_cast<void>(::fcntl(fd.Get(), F_SETFL, ::fcntl(fd.Get(), F_GETFL) & ~O_NONBLOCK));
   if (!LockNow(fd.Get(), lock)) {
     const int error = errno;
     openError_ = ErrorOf(error == EWOULDBLOCK ? Failure::SharingViolation : Failure::Other, error);

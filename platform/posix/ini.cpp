@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/posix/case_fold.h"
+#include "platform/posix/regular_file.h"
 #include "platform/text.h"
 
 namespace platform {
@@ -37,11 +38,9 @@ std::wstring_view Trim(std::wstring_view text) {
 // The file's bytes, at most kMaxFileBytes of them, in a buffer that grows with what the file
 // holds; nullopt when it cannot be opened (a folder counts as a file that cannot be read).
 std::optional<std::string> ReadHead(const std::wstring& path) {
-  int fd;
-  do {
-    // Without blocking: a pipe or a device of that name must not hold the program.
-    fd = ::open(ToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  } while (fd < 0 && errno == EINTR);
+  // A pipe or a device of that name must not hold the program; a file that another holds
+  // under a kernel lease is waited for, not taken as empty settings.
+  const int fd = OpenRegularFileForReading(ToNarrowFileName(path));
   if (fd < 0) return std::nullopt;
   struct Closer {
     int fd;

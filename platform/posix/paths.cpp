@@ -35,7 +35,7 @@ std::wstring ReadOwnPath() {
     if (length < 0) return L"";
     if (static_cast<std::size_t>(length) < buffer.size()) {
       buffer.resize(static_cast<std::size_t>(length));
-      return FromUtf8(buffer);
+      return FromNarrowFileName(buffer);
     }
     buffer.resize(buffer.size() * 2);
   }

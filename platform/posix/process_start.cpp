@@ -1,13 +1,11 @@
 #include "platform/posix/process_start.h"
 
 #include <fcntl.h>
-#include <langinfo.h>
 #include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <clocale>
-#include <string_view>
 
 #include "platform/paths.h"
 
@@ -19,19 +17,17 @@ void OpenClosedStandardDescriptors() {
   for (int fd = 0; fd <= 2; ++fd) {
     if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
     // The lowest free number is this one: the lower ones are open by now.
-    const int opened = ::open("/dev/null", O_RDWR);
+    const int opened = ::open("/dev/null", O_RDWR | O_NOCTTY);
     if (opened >= 0 && opened != fd) ::close(opened);  // not expected; nothing better to do
   }
 }
 
-bool LocaleIsUtf8() {
-  const std::string_view codeset = ::nl_langinfo(CODESET);
-  return codeset == "UTF-8" || codeset == "utf8";
-}
-
+// Never the environment's LC_CTYPE: the database client compares the words of its
+// configuration through the locale's case rules, and a language whose capital of "i" is not
+// "I" (Turkish, Azeri) makes it refuse its own files. C.UTF-8 has no such rule. The other
+// categories stay "C": the texts and dates the program shows are its own.
 void SetUtf8Ctype() {
-  if (std::setlocale(LC_CTYPE, "") != nullptr && LocaleIsUtf8()) return;
-  if (std::setlocale(LC_CTYPE, "C.UTF-8") == nullptr) std::setlocale(LC_CTYPE, "C");
+  static_cast<void>(std::setlocale(LC_CTYPE, "C.UTF-8"));  // a system without it keeps "C"
 }
 
 }  // namespace

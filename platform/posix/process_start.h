@@ -5,9 +5,9 @@
 namespace platform {
 
 // Gives each of the descriptors 0 to 2 that is closed to /dev/null, so that no socket or file
-// opened later takes its number and receives the status lines; sets LC_CTYPE to the
-// environment's locale, or to C.UTF-8 when that names none or one without UTF-8, since file
-// names here are UTF-8 and the database client converts them by the locale; makes a write
+// opened later takes its number and receives the status lines; sets LC_CTYPE to C.UTF-8
+// whatever the environment names, since file names here are UTF-8, the database client
+// converts them by the locale, and no language's case rules may reach it; makes a write
 // into a pipe whose reader has gone a failed write instead of the program's end; and takes
 // the program's own path while it still names the file that runs.
 void PrepareProcess();

@@ -66,7 +66,7 @@ std::optional<std::vector<std::wstring>> ExeFilesExcept(const std::string& skipp
   while (const dirent* entry = ::readdir(proc.get())) {
     if (!AllDigits(entry->d_name) || entry->d_name == skipped) continue;
     const std::string exe = ExeOf(std::string("/proc/") + entry->d_name);
-    if (!exe.empty()) names.push_back(FromUtf8(exe));
+    if (!exe.empty()) names.push_back(FromNarrowFileName(exe));
   }
   return names;
 }

@@ -25,12 +25,12 @@ void ShellOpen(const std::wstring& file, const std::optional<std::wstring>& para
 
   // Everything the child needs is prepared before the fork: after it only calls that are
   // safe in a forked copy of a threaded process remain.
-  std::vector<std::string> arguments{ToUtf8(program)};
+  std::vector<std::string> arguments{ToNarrowFileName(program)};
   if (parameters) {
     std::wstring word;
     for (wchar_t c : *parameters + L" ") {
       if (c == L' ' || c == L'\t') {
-        if (!word.empty()) arguments.push_back(ToUtf8(word));
+        if (!word.empty()) arguments.push_back(ToNarrowFileName(word));
         word.clear();
       } else {
         word += c;
@@ -52,7 +52,7 @@ void ShellOpen(const std::wstring& file, const std::optional<std::wstring>& para
       sigemptyset(&none);
       ::sigprocmask(SIG_SETMASK, &none, nullptr);
       ::signal(SIGPIPE, SIG_DFL);
-      const int null = ::open("/dev/null", O_RDONLY);
+      const int null = ::open("/dev/null", O_RDONLY | O_NOCTTY);
       if (null >= 0) {
         ::dup2(null, STDIN_FILENO);
         if (null != STDIN_FILENO) ::close(null);

@@ -34,10 +34,10 @@ bool ShellLink::SetPath(const std::wstring& target) {
 
 bool ShellLink::Save(const std::wstring& linkPath) {
   // Made beside the old one, then renamed over it, so a link of that name is replaced whole.
-  const std::string path = ToUtf8(linkPath);
+  const std::string path = ToNarrowFileName(linkPath);
   const std::string fresh = path + ".new";
   static_cast<void>(::unlink(fresh.c_str()));  // a leftover of an interrupted save, if any
-  if (::symlink(ToUtf8(objects_->target).c_str(), fresh.c_str()) != 0) return false;
+  if (::symlink(ToNarrowFileName(objects_->target).c_str(), fresh.c_str()) != 0) return false;
   if (std::rename(fresh.c_str(), path.c_str()) != 0) {
     static_cast<void>(::unlink(fresh.c_str()));  // nothing more to do about it
     return false;
@@ -47,9 +47,9 @@ bool ShellLink::Save(const std::wstring& linkPath) {
 
 ShellLinkContent ReadShellLink(const std::wstring& linkPath) {
   char buffer[4096];
-  ssize_t length = ::readlink(ToUtf8(linkPath).c_str(), buffer, sizeof buffer);
+  ssize_t length = ::readlink(ToNarrowFileName(linkPath).c_str(), buffer, sizeof buffer);
   if (length <= 0) return {};
-  return {FromUtf8(std::string_view(buffer, static_cast<std::size_t>(length))), L""};
+  return {FromNarrowFileName(std::string_view(buffer, static_cast<std::size_t>(length))), L""};
 }
 
 std::wstring DesktopDirectory() {
@@ -64,10 +64,10 @@ std::wstring DesktopDirectory() {
   }
   while (!answer.empty() && (answer.back() == '\n' || answer.back() == '\r')) answer.pop_back();
   while (answer.size() > 1 && answer.back() == '/') answer.pop_back();
-  if (!answer.empty()) return FromUtf8(answer);
+  if (!answer.empty()) return FromNarrowFileName(answer);
   const char* home = std::getenv("HOME");
   if (home == nullptr || *home == '\0') return {};
-  return FromUtf8(std::string(home) + "/Desktop");
+  return FromNarrowFileName(std::string(home) + "/Desktop");
 }
 
 }  // namespace platform

@@ -1,5 +1,6 @@
-// UTF-8 at the operating system's boundary, and Windows-1252 as the ANSI code page, so that
-// files written here read the same on a Windows workstation sharing the folder.
+// UTF-8 at the operating system's boundary, file names as the bytes they are, and Windows-1252
+// as the ANSI code page, so that files written here read the same on a Windows workstation
+// sharing the folder.
 #include "platform/text.h"
 
 #include <array>
@@ -14,6 +15,13 @@ constexpr char32_t kReplacement = 0xFFFD;
 
 bool IsScalarValue(char32_t c) {
   return c < 0xD800 || (c > 0xDFFF && c <= 0x10FFFF);
+}
+
+// A byte of a file name that is not UTF-8, kept in the text as U+DC80..U+DCFF.
+constexpr char32_t kEscapedByte = 0xDC00;
+
+bool IsEscapedByte(char32_t c) {
+  return c >= kEscapedByte + 0x80 && c <= kEscapedByte + 0xFF;
 }
 
 void AppendUtf8(std::string& out, char32_t c) {
@@ -97,9 +105,17 @@ std::wstring FromFileText(std::string_view bytes) {
 }
 
 std::string ToUtf8(std::wstring_view text) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
   std::string out;
   out.reserve(text.size());
-  for (wchar_t c : text) AppendUtf8(out, static_cast<char32_t>(c));
+  for (wchar_t wide : text) {
+    const auto c = static_cast<char32_t>(wide);
+    if (IsEscapedByte(c)) {
+      out += {'\\', 'x', kHex[(c >> 4) & 0xF], kHex[c & 0xF]};
+    } else {
+      AppendUtf8(out, c);
+    }
+  }
   return out;
 }
 
@@ -111,6 +127,37 @@ std::wstring FromUtf8(std::string_view bytes) {
     const Utf8Character character = DecodeUtf8(bytes, i);
     out += static_cast<wchar_t>(character.value.value_or(kReplacement));
     i = character.next;
+  }
+  return out;
+}
+
+std::string ToNarrowFileName(std::wstring_view name) {
+  std::string out;
+  out.reserve(name.size());
+  for (wchar_t wide : name) {
+    const auto c = static_cast<char32_t>(wide);
+    if (IsEscapedByte(c)) {
+      out += static_cast<char>(c - kEscapedByte);
+    } else {
+      AppendUtf8(out, c);
+    }
+  }
+  return out;
+}
+
+std::wstring FromNarrowFileName(std::string_view bytes) {
+  std::wstring out;
+  out.reserve(bytes.size());
+  // Each byte of a broken sequence stays itself: only the valid characters are decoded.
+  for (std::size_t i = 0; i < bytes.size();) {
+    const Utf8Character character = DecodeUtf8(bytes, i);
+    if (character.value) {
+      out += static_cast<wchar_t>(*character.value);
+      i = character.next;
+    } else {
+      out += static_cast<wchar_t>(kEscapedByte + static_cast<unsigned char>(bytes[i]));
+      ++i;
+    }
   }
   return out;
 }
@@ -134,10 +181,6 @@ std::string ToAnsi(std::wstring_view text) {
     out += mapped;
   }
   return out;
-}
-
-std::string ToNarrowFileName(std::wstring_view name) {
-  return ToUtf8(name);
 }
 
 std::wstring FromAnsi(std::string_view bytes) {

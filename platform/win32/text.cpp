@@ -69,6 +69,10 @@ std::wstring FromAnsi(std::string_view bytes) {
   return Widen(CP_ACP, bytes);
 }
 
+std::wstring FromNarrowFileName(std::string_view bytes) {
+  return FromAnsi(bytes);
+}
+
 const bool kFileTextMayBeUtf8 = false;
 
 std::wstring FromFileText(std::string_view bytes) {

@@ -69,6 +69,16 @@ def server_port():
     return (pathlib.Path(ARGS.firebird_root) / "port").read_text().strip()
 
 
+def turkish_locale_path():
+    """A LOCPATH holding tr_TR.UTF-8, built from the system's locale sources once a run."""
+    path = pathlib.Path(ARGS.build) / "e2e" / "locales"
+    if not (path / "tr_TR.UTF-8").exists():
+        path.mkdir(parents=True, exist_ok=True)
+        subprocess.run(["localedef", "-i", "tr_TR", "-f", "UTF-8", path / "tr_TR.UTF-8"],
+                       check=True, stdout=subprocess.DEVNULL)
+    return path
+
+
 class Supervisor:
     """One running copy of the program, its output kept in files beside the installation."""
 
@@ -317,22 +327,43 @@ class EndToEnd(unittest.TestCase):
                                f"end of {companion}")
                 self.assertEqual(supervisor.errors(), "")
 
+    def test_start_up_from_a_folder_named_in_latin_1_bytes(self):
+        # Copied from an old server, the program's folder lies in "Gest\xe3o": its path travels
+        # through the program unchanged, to the ERP ini beside it and to the companions it
+        # starts. (The ini names the data folder where it was laid out.)
+        inst = self.installation("latin-1")
+        folder = inst.root / "Gest\udce3o"
+        folder.mkdir()
+        inst.sistema = inst.sistema.rename(folder / inst.sistema.name)
+        inst.exe = inst.sistema / inst.exe.name
+        supervisor = inst.start()
+        wait_until(inst.lock("vandrelMonitorEmail").exists, FIRST_TICK, "first tick")
+        self.assertEqual(supervisor.sair(), 0)
+        self.assertIn(f"Base de dados: {inst.dados}/ZELTRAN.FDB", supervisor.lines())
+        self.assertEqual(supervisor.errors(), "")
+
     def test_portuguese_letters_in_every_name_reach_the_server(self):
         # The installation, and with it the program's own path that the client sends along,
         # the data folder and the database file all have letters beyond ASCII; the environment
-        # names no UTF-8 locale, as a service's often does.
-        inst = self.installation("Gestão", server=True)
-        (inst.dados / "ZELTRAN.FDB").rename(inst.dados / "Ação.FDB")
-        (inst.dados / "Servidor.ini").write_bytes(
-            f"[Database]\r\nServidor=localhost/{server_port()}\r\npath={inst.dados}/\r\n"
-            "name=Ação.FDB\r\n".encode("cp1252"))
-        supervisor = inst.start(env={"LC_ALL": "C"})
-        wait_until(inst.own_lock.exists, START_UP, "own lock file")
-        self.assertEqual(supervisor.sair(), 0)
-        self.assertIn("Situação Atual: CONECTADO", supervisor.lines())
-        self.assertIn(f"Base de dados: localhost/{server_port()}:{inst.dados}/Ação.FDB",
-                      supervisor.lines())
-        self.assertEqual(supervisor.errors(), "")
+        # names no UTF-8 locale, as a service's often does, or a Turkish one, whose capital of
+        # "i" is not "I" (the client's configuration reader must never see its case rules).
+        environments = {"C": {"LC_ALL": "C"},
+                        "Turkish": {"LC_ALL": "", "LC_CTYPE": "", "LANG": "tr_TR.UTF-8",
+                                    "LOCPATH": str(turkish_locale_path())}}
+        for tag, environment in environments.items():
+            with self.subTest(tag):
+                inst = self.installation(f"Gestão {tag}", server=True)
+                (inst.dados / "ZELTRAN.FDB").rename(inst.dados / "Ação.FDB")
+                (inst.dados / "Servidor.ini").write_bytes(
+                    f"[Database]\r\nServidor=localhost/{server_port()}\r\npath={inst.dados}/"
+                    "\r\nname=Ação.FDB\r\n".encode("cp1252"))
+                supervisor = inst.start(env=environment)
+                wait_until(inst.own_lock.exists, START_UP, "own lock file")
+                self.assertEqual(supervisor.sair(), 0)
+                self.assertIn("Situação Atual: CONECTADO", supervisor.lines())
+                self.assertIn(f"Base de dados: localhost/{server_port()}:{inst.dados}/Ação.FDB",
+                              supervisor.lines())
+                self.assertEqual(supervisor.errors(), "")
 
     def test_own_file_replaced_while_it_runs(self):
         # A package update moves a new file into the program's name; the program still knows
@@ -355,20 +386,22 @@ class EndToEnd(unittest.TestCase):
         self.assertEqual(supervisor.errors(), "")
 
     def test_hang_up_and_lost_standard_streams_end_nothing_but_by_sair(self):
-        # SIGHUP (the terminal closed) acts as "&Sair"; so do SIGTERM and SIGINT, also when the
-        # program was started with its standard streams closed, or writes into a pipe whose
-        # reader has gone.
+        # SIGHUP (the terminal closed) acts as "&Sair", unless it was ignored at start (nohup);
+        # so do SIGTERM and SIGINT, also when the program was started with its standard streams
+        # closed, or writes into a pipe whose reader has gone.
         inst = self.installation("streams", server=True)  # a socket that could take fd 1
         def close_standard_streams():
             for fd in (0, 1, 2):
                 os.close(fd)
-        starts = {
-            "hang-up": (dict(), signal.SIGHUP),
+        starts = {  # tag: the start, the signals that end nothing, the one that ends it
+            "hang-up": (dict(), (), signal.SIGHUP),
+            "nohup": (dict(preexec_fn=lambda: signal.signal(signal.SIGHUP, signal.SIG_IGN)),
+                      (signal.SIGHUP,), signal.SIGTERM),
             "closed": (dict(stdin=None, stdout=None, stderr=None,
-                            preexec_fn=close_standard_streams), signal.SIGTERM),
-            "reader gone": (dict(stdout=subprocess.PIPE), signal.SIGINT),
+                            preexec_fn=close_standard_streams), (), signal.SIGTERM),
+            "reader gone": (dict(stdout=subprocess.PIPE), (), signal.SIGINT),
         }
-        for tag, (streams, ending) in starts.items():
+        for tag, (streams, ignored, ending) in starts.items():
             with self.subTest(tag):
                 process = subprocess.Popen(
                     [str(inst.exe)], cwd=inst.sistema,
@@ -385,6 +418,13 @@ class EndToEnd(unittest.TestCase):
                         # Not the server's socket nor a file: the status lines go nowhere.
                         self.assertEqual([os.readlink(f"/proc/{process.pid}/fd/{fd}")
                                           for fd in (0, 1, 2)], ["/dev/null"] * 3)
+                    for hang_up in ignored:
+                        process.send_signal(hang_up)
+                        # Still there a tick later: the tick starts the stopped companions.
+                        inst.stop_companions()
+                        wait_until(inst.lock("vandrelMonitorEmail").exists, SETTLED_PERIOD,
+                                   "a tick after the ignored signal")
+                        self.assertIsNone(process.poll(), f"ended by {hang_up!r}")
                     process.send_signal(ending)
                     self.assertEqual(process.wait(timeout=30), 0)
                     self.assertFalse(inst.own_lock.exists())

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
+#include "platform/paths.h"
 #include "platform/text.h"
 
 namespace {
@@ -37,6 +39,23 @@ TEST(Text, Utf8RoundTripKeepsEveryLetter) {
   const std::string bytes = platform::ToUtf8(text);
   EXPECT_EQ(bytes, "Situa\xc3\xa7\xc3\xa3o Atual: \xe2\x82\xac \xe4\xb8\xad");
   EXPECT_EQ(platform::FromUtf8(bytes), text);
+}
+
+// A file name's bytes come back from the program's text unchanged, and messages show the bytes
+// that are not UTF-8 readably.
+TEST(Text, FileNameBytesTravelUnchangedAndShowReadably) {
+  if (platform::kSeparator != L'/') GTEST_SKIP() << "Windows file names are UTF-16 already";
+  const std::pair<std::string, std::string> cases[] = {
+      {"Gest\xc3\xa3o", "Gest\xc3\xa3o"},
+      {"Gest\xe3o", "Gest\\xE3o"},
+      {"cut\xc3", "cut\\xC3"},
+      {"\xed\xb3\xa3", "\\xED\\xB3\\xA3"},  // a kept byte's own code, as UTF-8, is no name
+  };
+  for (const auto& [bytes, shown] : cases) {
+    const std::wstring name = platform::FromNarrowFileName(bytes);
+    EXPECT_EQ(platform::ToNarrowFileName(name), bytes);
+    EXPECT_EQ(platform::ToUtf8(name), shown);
+  }
 }
 
 // Files that Linux editors write are UTF-8, files that Windows workstations write are

@@ -369,7 +369,7 @@ std::optional<FileIdentity> File::Identity() const {
 
 std::optional<FileIdentity> IdentityAt(const std::wstring& path) {
   struct stat status {};
-  if (::lstat(Native(path).c_str(), &status) != 0) return std::nullopt;
+  if (::lstat(ToNarrowFileName(path).c_str(), &status) != 0) return std::nullopt;
   return IdentityOf(status);
 }
 

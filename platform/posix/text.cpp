@@ -104,19 +104,32 @@ std::wstring FromFileText(std::string_view bytes) {
   return IsValidUtf8(bytes) ? FromUtf8(bytes) : FromAnsi(bytes);
 }
 
-std::string ToUtf8(std::wstring_view text) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
+namespace {
+
+// The text in UTF-8, each byte that a file name carried undecoded written by writeByte.
+template <typename WriteByte>
+std::string EncodeUtf8(std::wstring_view text, WriteByte writeByte) {
   std::string out;
   out.reserve(text.size());
   for (wchar_t wide : text) {
     const auto c = static_cast<char32_t>(wide);
     if (IsEscapedByte(c)) {
-      out += {'\\', 'x', kHex[(c >> 4) & 0xF], kHex[c & 0xF]};
+      writeByte(out, static_cast<unsigned char>(c - kEscapedByte));
     } else {
       AppendUtf8(out, c);
     }
   }
   return out;
+}
+
+}  // namespace
+
+std::string ToUtf8(std::wstring_view text) {
+  // Readable: such a byte shows as \xHH.
+  return EncodeUtf8(text, [](std::string& out, unsigned char byte) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    out += {'\\', 'x', kHex[byte >> 4], kHex[byte & 0xF]};
+  });
 }
 
 std::wstring FromUtf8(std::string_view bytes) {
@@ -132,17 +145,8 @@ std::wstring FromUtf8(std::string_view bytes) {
 }
 
 std::string ToNarrowFileName(std::wstring_view name) {
-  std::string out;
-  out.reserve(name.size());
-  for (wchar_t wide : name) {
-    const auto c = static_cast<char32_t>(wide);
-    if (IsEscapedByte(c)) {
-      out += static_cast<char>(c - kEscapedByte);
-    } else {
-      AppendUtf8(out, c);
-    }
-  }
-  return out;
+  return EncodeUtf8(name,
+                    [](std::string& out, unsigned char byte) { out += static_cast<char>(byte); });
 }
 
 std::wstring FromNarrowFileName(std::string_view bytes) {

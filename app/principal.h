@@ -67,10 +67,13 @@ class TfrmPrincipal {
   // Writes the own lock file exclusively; when another copy has it, this copy gives way (the
   // notice, the database released, a termination request). False then.
   bool TakeOwnLockFile(const std::wstring& executable);
+  // A second copy: the notice for five seconds, the database released, a termination request.
+  void GiveWay(const std::wstring& executable);
 
   platform::MainWindow& view_;
   SupervisionSteps& steps_;
-  // Derived by the start-up's open of the database, whatever its outcome; set once.
+  // Derived by the start-up's open of the database, also after a failed open when the server
+  // ini is there; set once.
   update::UpdatePaths updatePaths_;
   // "&Sair" asked for inside a tick or the start-up sequence waits until they have returned.
   DeferredExit deferredExit_;

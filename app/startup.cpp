@@ -37,9 +37,7 @@ void TfrmPrincipal::StartupSequence() {
   // another between the test and the write gives way as well.
   const std::wstring executable = steps_.ExecutablePath();
   if (steps_.LockFileExists(executable, steps_.ResolveDataFolder().value)) {
-    steps_.ShowNotice(SecondCopyNotice(executable), false, true);
-    steps_.ReleaseDatabase();
-    steps_.RequestTermination();
+    GiveWay(executable);
   } else {
     TakeOwnLockFile(executable);
   }
@@ -68,10 +66,14 @@ bool TfrmPrincipal::TakeOwnLockFile(const std::wstring& executable) {
       shared_folder::LockWrite::Written) {
     return true;
   }
+  GiveWay(executable);
+  return false;
+}
+
+void TfrmPrincipal::GiveWay(const std::wstring& executable) {
   steps_.ShowNotice(SecondCopyNotice(executable), false, true);
   steps_.ReleaseDatabase();
   steps_.RequestTermination();
-  return false;
 }
 
 }  // namespace app

@@ -3,6 +3,9 @@
 // transaction and the release.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "database/database_error.h"
 #include "database/database_link.h"
 #include "database/query.h"
@@ -83,16 +86,19 @@ TEST_F(DatabaseLinkTest, FailuresToOpenAreDroppedAndTheDatabaseStillShown) {
        L"No such file or directory"},
       {"empty connection string", L"", L""},
   };
+  // A server not up yet still leaves the update check its paths, while the server ini is there.
+  const std::filesystem::path serverIni = folder_.Path() / "Dados" / "servidor.ini";
+  std::filesystem::create_directories(serverIni.parent_path());
+  std::ofstream(serverIni) << "[Database]\r\n";
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     DatabaseLink link;
-    link.locainiServidor = L"/srv/ERP/Dados/servidor.ini";
+    link.locainiServidor = serverIni.wstring();
     const database::OpenOutcome opened = link.OpenDatabase(c.name);
     EXPECT_FALSE(link.IBD_BancoDados->Connected());
     EXPECT_FALSE(opened.opened);
     EXPECT_EQ(opened.databaseName, c.name);
-    // A server not up yet still leaves the update check its paths.
-    EXPECT_EQ(opened.updatePaths.sUpdateFolder, L"/srv/ERP/Update");
+    EXPECT_EQ(opened.updatePaths.sUpdateFolder, (folder_.Path() / "Update").wstring());
 
     // The connection's own error, as the supervision cycle's reconnect would see it.
     try {

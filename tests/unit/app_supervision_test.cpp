@@ -132,6 +132,18 @@ INSTANTIATE_TEST_SUITE_P(
                  5000,
                  L"",
                  false},
+        TickCase{"UpdateAfterTheSessionsEndWritesNoLockAndGivesNoWay",
+                 [](auto& s) {
+                   s.state = ConnectionState::Update;
+                   s.during = [&s](const std::string& call) {
+                     if (call == "update check") s.DeleteOwnLockFileAtSessionEnd();
+                   };
+                 },
+                 {"allowed?", "read", "write CONECTAR", "delete lock own", "pause 2000",
+                  "update check", "delete lock own at session end", "resolve", "write lock own"},
+                 5000,
+                 L"",
+                 false},
         TickCase{"ReconnectFailedStartsNothing",
                  [](auto& s) {
                    s.connected = false;
@@ -270,41 +282,49 @@ TEST_P(StartUp, RunsItsStepsInOrderAndEnablesTheTimer) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, StartUp,
-    ::testing::Values(StartUpCase{"FirstCopy",
-                                  [](auto&) {},
-                                  {"messages", "resolve", "lock? own", "resolve", "write lock own",
-                                   "read", "write CONECTAR"}},
-                      StartUpCase{"UpdateIsLeftForTheFirstTick",
-                                  [](auto& s) { s.state = ConnectionState::Update; },
-                                  {"messages", "resolve", "lock? own", "resolve", "write lock own",
-                                   "read"}},
-                      StartUpCase{"DisconnectBecomesConnect",
-                                  [](auto& s) { s.state = ConnectionState::Disconnect; },
-                                  {"messages", "resolve", "lock? own", "resolve", "write lock own",
-                                   "read", "write CONECTAR"}},
-                      StartUpCase{"TerminationRequestedBeforeStillWritesTheLock",
-                                  [](auto& s) {
-                                    s.during = [&s](const std::string& call) {
-                                      if (call == "update check") s.RequestTermination();
-                                    };
-                                  },
-                                  {"terminate", "messages", "resolve", "lock? own", "resolve",
-                                   "write lock own", "read", "write CONECTAR"}},
-                      StartUpCase{"SecondCopyStillWritesConnect",
-                                  [](auto& s) { s.locks.insert(s.Executable()); },
-                                  {"messages", "resolve", "lock? own", kSecondCopy, "release",
-                                   "terminate", "read", "write CONECTAR"}},
-                      StartUpCase{"SecondCopyLeavesUpdate",
-                                  [](auto& s) {
-                                    s.locks.insert(s.Executable());
-                                    s.state = ConnectionState::Update;
-                                  },
-                                  {"messages", "resolve", "lock? own", kSecondCopy, "release",
-                                   "terminate", "read"}},
-                      StartUpCase{"LockWrittenByAnotherMeanwhileIsASecondCopy",
-                                  [](auto& s) { s.lockWriteRace = true; },
-                                  {"messages", "resolve", "lock? own", "resolve", "write lock own",
-                                   kSecondCopy, "release", "terminate", "read", "write CONECTAR"}}),
+    ::testing::Values(
+        StartUpCase{"FirstCopy",
+                    [](auto&) {},
+                    {"messages", "resolve", "lock? own", "resolve", "write lock own", "read",
+                     "write CONECTAR"}},
+        StartUpCase{"UpdateIsLeftForTheFirstTick",
+                    [](auto& s) { s.state = ConnectionState::Update; },
+                    {"messages", "resolve", "lock? own", "resolve", "write lock own", "read"}},
+        StartUpCase{"DisconnectBecomesConnect",
+                    [](auto& s) { s.state = ConnectionState::Disconnect; },
+                    {"messages", "resolve", "lock? own", "resolve", "write lock own", "read",
+                     "write CONECTAR"}},
+        StartUpCase{"TerminationRequestedBeforeStillWritesTheLock",
+                    [](auto& s) {
+                      s.during = [&s](const std::string& call) {
+                        if (call == "update check") s.RequestTermination();
+                      };
+                    },
+                    {"terminate", "messages", "resolve", "lock? own", "resolve", "write lock own",
+                     "read", "write CONECTAR"}},
+        StartUpCase{"SessionEndedInTheMessagePassWritesNoLockAndGivesNoWay",
+                    [](auto& s) {
+                      s.during = [&s](const std::string& call) {
+                        if (call == "messages") s.DeleteOwnLockFileAtSessionEnd();
+                      };
+                    },
+                    {"messages", "delete lock own at session end", "resolve", "lock? own",
+                     "resolve", "write lock own", "read", "write CONECTAR"}},
+        StartUpCase{"SecondCopyStillWritesConnect",
+                    [](auto& s) { s.locks.insert(s.Executable()); },
+                    {"messages", "resolve", "lock? own", kSecondCopy, "release", "terminate",
+                     "read", "write CONECTAR"}},
+        StartUpCase{
+            "SecondCopyLeavesUpdate",
+            [](auto& s) {
+              s.locks.insert(s.Executable());
+              s.state = ConnectionState::Update;
+            },
+            {"messages", "resolve", "lock? own", kSecondCopy, "release", "terminate", "read"}},
+        StartUpCase{"LockWrittenByAnotherMeanwhileIsASecondCopy",
+                    [](auto& s) { s.lockWriteRace = true; },
+                    {"messages", "resolve", "lock? own", "resolve", "write lock own", kSecondCopy,
+                     "release", "terminate", "read", "write CONECTAR"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Supervision, StatusAfterStartUpTellsWhetherTheDatabaseOpened) {
@@ -334,7 +354,7 @@ TEST_F(Supervision, ExitReleasesDeletesTheLockAndEndsUnlessTheReleaseFails) {
   steps_.calls.clear();
   steps_.during = nullptr;
   form_.SessionEnding();
-  EXPECT_EQ(steps_.calls, Calls{"delete lock own"});
+  EXPECT_EQ(steps_.calls, Calls{"delete lock own at session end"});
 }
 
 TEST_F(Supervision, ButtonsWriteTheirWordsAndNothingElse) {

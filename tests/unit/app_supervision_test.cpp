@@ -282,50 +282,56 @@ TEST_P(StartUp, RunsItsStepsInOrderAndEnablesTheTimer) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, StartUp,
-    ::testing::Values(
-        StartUpCase{"FirstCopy",
-                    [](auto&) {},
-                    {"messages", "resolve", "lock? own", "resolve", "write lock own", "read",
-                     "write CONECTAR"}},
-        StartUpCase{"UpdateIsLeftForTheFirstTick",
-                    [](auto& s) { s.state = ConnectionState::Update; },
-                    {"messages", "resolve", "lock? own", "resolve", "write lock own", "read"}},
-        StartUpCase{"DisconnectBecomesConnect",
-                    [](auto& s) { s.state = ConnectionState::Disconnect; },
-                    {"messages", "resolve", "lock? own", "resolve", "write lock own", "read",
-                     "write CONECTAR"}},
-        StartUpCase{"TerminationRequestedBeforeStillWritesTheLock",
-                    [](auto& s) {
-                      s.during = [&s](const std::string& call) {
-                        if (call == "update check") s.RequestTermination();
-                      };
-                    },
-                    {"terminate", "messages", "resolve", "lock? own", "resolve", "write lock own",
-                     "read", "write CONECTAR"}},
-        StartUpCase{"SessionEndedInTheMessagePassWritesNoLockAndGivesNoWay",
-                    [](auto& s) {
-                      s.during = [&s](const std::string& call) {
-                        if (call == "messages") s.DeleteOwnLockFileAtSessionEnd();
-                      };
-                    },
-                    {"messages", "delete lock own at session end", "resolve", "lock? own",
-                     "resolve", "write lock own", "read", "write CONECTAR"}},
-        StartUpCase{"SecondCopyStillWritesConnect",
-                    [](auto& s) { s.locks.insert(s.Executable()); },
-                    {"messages", "resolve", "lock? own", kSecondCopy, "release", "terminate",
-                     "read", "write CONECTAR"}},
-        StartUpCase{
-            "SecondCopyLeavesUpdate",
-            [](auto& s) {
-              s.locks.insert(s.Executable());
-              s.state = ConnectionState::Update;
-            },
-            {"messages", "resolve", "lock? own", kSecondCopy, "release", "terminate", "read"}},
-        StartUpCase{"LockWrittenByAnotherMeanwhileIsASecondCopy",
-                    [](auto& s) { s.lockWriteRace = true; },
-                    {"messages", "resolve", "lock? own", "resolve", "write lock own", kSecondCopy,
-                     "release", "terminate", "read", "write CONECTAR"}}),
+    ::testing::Values(StartUpCase{"FirstCopy",
+                                  [](auto&) {},
+                                  {"messages", "resolve", "lock? own", "resolve", "write lock own",
+                                   "read", "write CONECTAR"}},
+                      StartUpCase{"UpdateIsLeftForTheFirstTick",
+                                  [](auto& s) { s.state = ConnectionState::Update; },
+                                  {"messages", "resolve", "lock? own", "resolve", "write lock own",
+                                   "read"}},
+                      StartUpCase{"DisconnectBecomesConnect",
+                                  [](auto& s) { s.state = ConnectionState::Disconnect; },
+                                  {"messages", "resolve", "lock? own", "resolve", "write lock own",
+                                   "read", "write CONECTAR"}},
+                      StartUpCase{"TerminationRequestedBeforeStillWritesTheLock",
+                                  [](auto& s) {
+                                    s.during = [&s](const std::string& call) {
+                                      if (call == "update check") s.RequestTermination();
+                                    };
+                                  },
+                                  {"terminate", "messages", "resolve", "lock? own", "resolve",
+                                   "write lock own", "read", "write CONECTAR"}},
+                      StartUpCase{"SecondCopyStillWritesConnect",
+                                  [](auto& s) { s.locks.insert(s.Executable()); },
+                                  {"messages", "resolve", "lock? own", kSecondCopy, "release",
+                                   "terminate", "read", "write CONECTAR"}},
+                      StartUpCase{"SecondCopyLeavesUpdate",
+                                  [](auto& s) {
+                                    s.locks.insert(s.Executable());
+                                    s.state = ConnectionState::Update;
+                                  },
+                                  {"messages", "resolve", "lock? own", kSecondCopy, "release",
+                                   "terminate", "read"}},
+                      StartUpCase{"LockWrittenByAnotherMeanwhileIsASecondCopy",
+                                  [](auto& s) { s.lockWriteRace = true; },
+                                  {"messages", "resolve", "lock? own", "resolve", "write lock own",
+                                   kSecondCopy, "release", "terminate", "read", "write CONECTAR"}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The session's end handled in the start-up's message pass: no lock file is written after it,
+// and no other copy is taken to have it.
+TEST_F(Supervision, StartUpAfterTheSessionsEndWritesNoLockAndGivesNoWay) {
+  steps_.during = [this](const std::string& call) {
+    if (call == "messages") form_.SessionEnding();
+  };
+  form_.FormCreate();
+  EXPECT_EQ(steps_.calls,
+            (Calls{"resolve", "sweep", "settings", "open database", "update check", "messages",
+                   "delete lock own at session end", "resolve", "lock? own", "resolve",
+                   "write lock own", "read", "write CONECTAR"}));
+  EXPECT_TRUE(form_.Timer1.Enabled());
+}
 
 TEST_F(Supervision, StatusAfterStartUpTellsWhetherTheDatabaseOpened) {
   for (const bool opens : {true, false}) {

@@ -46,7 +46,7 @@ void TfrmPrincipal::StartupSequence() {
   if (steps_.ReadConnectionState().value != ConnectionState::Update) {
     steps_.WriteConnectionState(ConnectionState::Connect);
   }
-  Timer1.SetEnabled(true);
+  Timer1.SetEnabled(!givenWay_);
 }
 
 void TfrmPrincipal::CheckForUpdateWithoutServer() {
@@ -62,6 +62,8 @@ void TfrmPrincipal::CheckForUpdateWithoutServer() {
 }
 
 bool TfrmPrincipal::TakeOwnLockFile(const std::wstring& executable) {
+  // Closed by another program: "&Sair" is on its way, and the file must not come back.
+  if (ownLockGiven_) return false;
   if (steps_.WriteLockFile(executable, steps_.ResolveDataFolder().value) ==
       shared_folder::LockWrite::Written) {
     return true;
@@ -71,6 +73,10 @@ bool TfrmPrincipal::TakeOwnLockFile(const std::wstring& executable) {
 }
 
 void TfrmPrincipal::GiveWay(const std::wstring& executable) {
+  // From here on the icon opens nothing: a menu or window of this copy would keep it running
+  // beside the one that supervises.
+  givenWay_ = true;
+  view_.Withdraw();
   steps_.ShowNotice(SecondCopyNotice(executable), false, true);
   steps_.ReleaseDatabase();
   steps_.RequestTermination();

@@ -1,4 +1,5 @@
-// "&Sair": the program's one orderly exit; and the end of the session, which leaves no lock.
+// "&Sair": the program's one orderly exit; and the end of the session and a close sent by
+// another program, which leave no lock.
 #include "app/principal.h"
 
 namespace app {
@@ -18,6 +19,11 @@ void TfrmPrincipal::SessionEnding() noexcept {
   } catch (...) {
     // Nothing is left to tell in the session's last seconds. Ignored on purpose.
   }
+}
+
+void TfrmPrincipal::ClosedByAnotherProgram() noexcept {
+  // The same removal as at the session's end, sealed alike: nothing writes the file again.
+  SessionEnding();
 }
 
 }  // namespace app

@@ -28,6 +28,7 @@ TfrmPrincipal::TfrmPrincipal(platform::MainWindow& view, SupervisionSteps& steps
       .connect = [this] { RunHandler([this] { btnConectarClick(); }); },
       .disconnect = [this] { RunHandler([this] { btnDesconectarClick(); }); },
       .sessionEnd = [this] { SessionEnding(); },
+      .closing = [this] { ClosedByAnotherProgram(); },
   });
 }
 
@@ -69,6 +70,7 @@ void TfrmPrincipal::FormDestroy() {
 }
 
 void TfrmPrincipal::pmnuiOpenClick() {
+  if (givenWay_) return;  // the running copy is the one to look at
   view_.Show();
   view_.HideApplicationWindow();
 }

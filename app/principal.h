@@ -45,6 +45,10 @@ class TfrmPrincipal {
   // The session ends (Windows ends the process a few seconds after): the own lock file goes,
   // for good, and nothing else; no folder resolved, no message, no call to the server.
   void SessionEnding() noexcept;
+  // Another program asks this copy to close, and "&Sair" follows; the sender may end the
+  // process before "&Sair" has run. The own lock file goes now, as at the session's end, and
+  // is never written again by this process.
+  void ClosedByAnotherProgram() noexcept;
 
   // lblConectadoDesconectado: "CONECTADO" when the connection is open, else "DESCONECTADO".
   void ShowConnectionStatus();
@@ -66,7 +70,8 @@ class TfrmPrincipal {
   void CheckForUpdateWithoutServer();
   // Writes the own lock file exclusively; when another copy has it, this copy gives way (the
   // notice, the database released, a termination request). False then, and after the
-  // session's end, which writes none.
+  // session's end or a close sent by another
+  // program, which write none.
   bool TakeOwnLockFile(const std::wstring& executable);
   // A second copy: the notice for five seconds, the database released, a termination request.
   void GiveWay(const std::wstring& executable);
@@ -78,6 +83,8 @@ class TfrmPrincipal {
   update::UpdatePaths updatePaths_;
   // "&Sair" asked for inside a tick or the start-up sequence waits until they have returned.
   DeferredExit deferredExit_;
+  // This copy gave way to another: it ends, shows nothing again and runs no tick.
+  bool givenWay_ = false;
 };
 
 // The text of lblVersao for an executable's date text: "Versão: " and the text without its

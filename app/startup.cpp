@@ -46,7 +46,7 @@ void TfrmPrincipal::StartupSequence() {
   if (steps_.ReadConnectionState().value != ConnectionState::Update) {
     steps_.WriteConnectionState(ConnectionState::Connect);
   }
-  Timer1.SetEnabled(true);
+  Timer1.SetEnabled(!givenWay_);
 }
 
 void TfrmPrincipal::CheckForUpdateWithoutServer() {
@@ -64,12 +64,17 @@ void TfrmPrincipal::CheckForUpdateWithoutServer() {
 bool TfrmPrincipal::TakeOwnLockFile(const std::wstring& executable) {
   const OwnLockWrite written = steps_.WriteLockFile(executable, steps_.ResolveDataFolder().value);
   if (written == OwnLockWrite::Written) return true;
-  // After the session's end no copy is in the way: nothing was written, and that is all.
+  // After the session's end or another program's close no copy is in the way: nothing was
+  // written, and that is all.
   if (written == OwnLockWrite::TakenByAnother) GiveWay(executable);
   return false;
 }
 
 void TfrmPrincipal::GiveWay(const std::wstring& executable) {
+  // From here on the icon opens nothing: a menu or window of this copy would keep it running
+  // beside the one that supervises.
+  givenWay_ = true;
+  view_.Withdraw();
   steps_.ShowNotice(SecondCopyNotice(executable), false, true);
   steps_.ReleaseDatabase();
   steps_.RequestTermination();

@@ -66,9 +66,13 @@ struct MainWindowHandlers {
   std::function<void()> connect;     // btnConectar
   std::function<void()> disconnect;  // btnDesconectar
   // Windows: the session ends (logoff, shutdown). It runs at once, inside the message, since
-  // the process is ended soon after it returns. A close sent to the application's window and
-  // the Restart Manager's request to close run exit instead, at the loop's next turn.
+  // the process is ended soon after it returns.
   std::function<void()> sessionEnd;
+  // Windows: another program asks the program to close (a close sent to the application's
+  // window, the Restart Manager's request to close). It runs at once, inside the message, and
+  // exit follows at the loop's next turn: the sender may end the process before that turn
+  // comes (a tick's box still up).
+  std::function<void()> closing;
 };
 
 // The handler that the command of a control or menu entry runs (kPmnuiOpen, kSair1, kBitBtn1,
@@ -89,6 +93,10 @@ class MainWindow : public StatusLabels {
   // Adds or removes the notification-area icon; the results are not examined.
   virtual void AddTrayIcon() = 0;
   virtual void DeleteTrayIcon() = 0;
+  // The copy gives way to another and ends: the icon's menu closes if it is open (its loop
+  // would hold the termination request back), the status window hides, and from now on the
+  // icon opens neither. The icon itself stays until the window goes.
+  virtual void Withdraw() = 0;
 };
 
 // Sends the command of a control or menu entry as a click on it does (Windows: WM_COMMAND to the

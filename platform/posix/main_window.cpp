@@ -81,6 +81,7 @@ class HeadlessMainWindow final : public MainWindow {
   }
   void AddTrayIcon() override {}
   void DeleteTrayIcon() override {}
+  void Withdraw() override { visible_ = false; }
   void PressControl(int controlId) {
     const auto* handler = CommandHandler(handlers_, controlId);
     if (handler && *handler) (*handler)();

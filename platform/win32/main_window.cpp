@@ -58,11 +58,16 @@ class ApplicationWindowEvents {
     if (const std::optional<LRESULT> handled = HandleEndMessage(message, wParam, lParam)) {
       return *handled;
     }
+    if (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_CLOSE) {
+      // Alt+F4 while this hidden window has the foreground (a box it owned has just closed):
+      // the user meant the box, never the program.
+      return 0;
+    }
     if (message == WM_CLOSE) {
       // Sent by another program (taskkill, the Restart Manager): "&Sair", as a termination
       // signal is on the headless build. Destroyed, the window would leave the program
       // running with no icon and no way out.
-      PostExit();
+      CloseAtOnceThenExit();
       return 0;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
@@ -78,7 +83,7 @@ class ApplicationWindowEvents {
     if (message != WM_ENDSESSION) return std::nullopt;
     if (wParam == FALSE || !handlers) return 0;
     if ((static_cast<DWORD>(lParam) & ENDSESSION_CLOSEAPP) != 0) {
-      PostExit();
+      CloseAtOnceThenExit();
     } else if (handlers->sessionEnd) {
       handlers->sessionEnd();
     }
@@ -86,6 +91,13 @@ class ApplicationWindowEvents {
   }
 
  private:
+  // The sender of a close may end the process long before the exit's turn comes (a tick's
+  // box waits for an OK): what must not outlive the process goes inside the message.
+  void CloseAtOnceThenExit() const {
+    if (handlers && handlers->closing) handlers->closing();
+    PostExit();
+  }
+
   void PostExit() const {
     if (!handlers || !handlers->exit) return;
     try {
@@ -140,6 +152,14 @@ class Win32MainWindow final : public MainWindow {
   }
   void AddTrayIcon() override { trayIcon_->Add(); }
   void DeleteTrayIcon() override { trayIcon_->Delete(); }
+  void Withdraw() override {
+    withdrawn_ = true;
+    // The menu's own loop would go on dispatching, the termination request unheard, for as
+    // long as the menu stays open; ended, it returns at its next turn.
+    EndMenu();
+    Hide();
+    HideApplicationWindow();
+  }
 
   LRESULT WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -161,6 +181,7 @@ class Win32MainWindow final : public MainWindow {
   // the focus elsewhere.
   HWND pageControl_ = nullptr;
   HWND activeControl_ = nullptr;
+  bool withdrawn_ = false;  // the icon opens nothing any more
   MainWindowHandlers handlers_;
   ApplicationWindowEvents applicationEvents_;
   // The application's window is declared before the main window: the owned window goes first.
@@ -288,6 +309,7 @@ LRESULT Win32MainWindow::WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
       }
       break;
     case kTrayCallbackMessage:
+      if (withdrawn_) break;
       if (lParam == WM_LBUTTONDBLCLK) {
         Run(handlers_.open);
       } else if (lParam == WM_RBUTTONDOWN) {

@@ -261,6 +261,7 @@ struct StartUpCase {
   const char* name;
   std::function<void(test_support::RecordingSteps&)> world;
   Calls afterTheUpdateCheck;
+  bool givesWay = false;  // a second copy: no tick, and nothing it shows opens again
 };
 
 void PrintTo(const StartUpCase& c, std::ostream* out) {
@@ -274,7 +275,10 @@ TEST_P(StartUp, RunsItsStepsInOrderAndEnablesTheTimer) {
   form_.FormCreate();
   EXPECT_EQ(steps_.calls, Then({"resolve", "sweep", "settings", "open database", "update check"},
                                GetParam().afterTheUpdateCheck));
-  EXPECT_TRUE(form_.Timer1.Enabled());
+  EXPECT_EQ(form_.Timer1.Enabled(), !GetParam().givesWay);
+  platform::PressControlForTesting(*view_, platform::main_control::kPmnuiOpen);
+  EXPECT_EQ(view_->Visible(), !GetParam().givesWay);
+  view_->Hide();
   EXPECT_EQ(form_.Timer1.Interval(), 5000u);
   EXPECT_EQ(view_->LabelText(MainLabel::BaseDados), L"srv01:/dados/ZELTRAN.FDB");
   EXPECT_TRUE(boxes_.Boxes().empty());
@@ -305,18 +309,21 @@ INSTANTIATE_TEST_SUITE_P(
                       StartUpCase{"SecondCopyStillWritesConnect",
                                   [](auto& s) { s.locks.insert(s.Executable()); },
                                   {"messages", "resolve", "lock? own", kSecondCopy, "release",
-                                   "terminate", "read", "write CONECTAR"}},
+                                   "terminate", "read", "write CONECTAR"},
+                                  true},
                       StartUpCase{"SecondCopyLeavesUpdate",
                                   [](auto& s) {
                                     s.locks.insert(s.Executable());
                                     s.state = ConnectionState::Update;
                                   },
                                   {"messages", "resolve", "lock? own", kSecondCopy, "release",
-                                   "terminate", "read"}},
+                                   "terminate", "read"},
+                                  true},
                       StartUpCase{"LockWrittenByAnotherMeanwhileIsASecondCopy",
                                   [](auto& s) { s.lockWriteRace = true; },
                                   {"messages", "resolve", "lock? own", "resolve", "write lock own",
-                                   kSecondCopy, "release", "terminate", "read", "write CONECTAR"}}),
+                                   kSecondCopy, "release", "terminate", "read", "write CONECTAR"},
+                                  true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The session's end handled in the start-up's message pass: no lock file is written after it,

@@ -28,6 +28,7 @@ set(UNIT_TEST_SOURCES
 if(WIN32)
   # Checks of the Windows views that reach into their real windows.
   list(APPEND UNIT_TEST_SOURCES
+    win32/closers_test.cpp
     win32/dynamic_library_test.cpp
     win32/scoped_win_test.cpp
     win32/views_behaviour_test.cpp

@@ -125,7 +125,18 @@ TEST(Win32Views, IconRefusedByABusyShellIsOfferedAgainUntilTheShellHoldsIt) {
   view->AddTrayIcon();
   constexpr ULONGLONG kPeriod = platform::win32::kTrayRetryMilliseconds;
   EXPECT_TRUE(RunMessagesUntil([&] { return calls.size() >= 4; }, 15 * kPeriod));
-  RunMessagesUntil([] { return false; }, 2 * kPeriod);  // nothing more may follow
+  // Nothing more may follow: a timer of the retry's period, set after the retry's last one,
+  // ticks twice only after a retry still running would have ticked at least once.
+  HWND main = ThreadWindowOfClass(L"TfrmPrincipal");
+  ASSERT_NE(main, nullptr);
+  static int periods = 0;
+  periods = 0;
+  constexpr UINT_PTR kWatchTimer = 0x5EC0;
+  ASSERT_NE(SetTimer(main, kWatchTimer, kPeriod, [](HWND, UINT, UINT_PTR, DWORD) { ++periods; }),
+            0u);
+  RunMessagesUntil([] { return periods >= 2; }, 60 * kPeriod);
+  KillTimer(main, kWatchTimer);
+  EXPECT_EQ(periods, 2);
   EXPECT_EQ(calls, (std::vector<DWORD>{NIM_ADD, NIM_MODIFY, NIM_ADD, NIM_MODIFY}));
   EXPECT_EQ(image, LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APPLICATION_ICON)));
 }

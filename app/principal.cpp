@@ -51,9 +51,12 @@ void TfrmPrincipal::FormCreate() {
     } catch (...) {
       // Ignored on purpose: the error on its way is the one to show.
     }
+    ShowStartUpDatabaseError();
     throw;
   }
   ShowStatusUnlessConnected();
+  // Last: while its box waits for an OK, the ticks already supervise.
+  ShowStartUpDatabaseError();
 }
 
 void TfrmPrincipal::ShowStatusUnlessConnected() {

@@ -4,6 +4,8 @@
 // SupervisionSteps. One instance lives for the whole run.
 #pragma once
 
+#include <exception>
+
 #include "app/deferred_exit.h"
 #include "app/supervision_steps.h"
 #include "platform/event_loop.h"
@@ -65,13 +67,16 @@ class TfrmPrincipal {
   void ShowStatusUnlessConnected();
   // "TENTANDO CONECTAR": the server cannot be reached; the tick tries again next period.
   void ShowTryingToConnect();
-  // The update check after an open that failed: its database error is shown as the general
-  // error handler shows any, and the caller goes on; any other error travels.
+  // The update check after an open that failed: its database error is kept for
+  // ShowStartUpDatabaseError, and the caller goes on; any other error travels.
   void CheckForUpdateWithoutServer();
+  // The kept database error, shown once as the general error handler shows any; its box comes
+  // after the start-up's steps and the label, outside the start-up sequence, so that a tick or
+  // "&Sair" in the box's own loop does not wait for it.
+  void ShowStartUpDatabaseError() noexcept;
   // Writes the own lock file exclusively; when another copy has it, this copy gives way (the
   // notice, the database released, a termination request). False then, and after the
-  // session's end or a close sent by another
-  // program, which write none.
+  // session's end or a close sent by another program, which write none.
   bool TakeOwnLockFile(const std::wstring& executable);
   // A second copy: the notice for five seconds, the database released, a termination request.
   void GiveWay(const std::wstring& executable);
@@ -85,6 +90,8 @@ class TfrmPrincipal {
   DeferredExit deferredExit_;
   // This copy gave way to another: it ends, shows nothing again and runs no tick.
   bool givenWay_ = false;
+  // The start-up's database error after a failed open, until it is shown.
+  std::exception_ptr startUpDatabaseError_;
 };
 
 // The text of lblVersao for an executable's date text: "Versão: " and the text without its

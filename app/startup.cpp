@@ -1,5 +1,6 @@
 // The start-up sequence, run once inside the main window's creation.
 #include <exception>
+#include <utility>
 
 #include "app/error_handler.h"
 #include "app/principal.h"
@@ -25,8 +26,9 @@ void TfrmPrincipal::StartupSequence() {
   const database::OpenOutcome opened = steps_.OpenDatabase(steps_.ReadConnectionSettings().value);
   view_.SetLabelText(platform::MainLabel::BaseDados, opened.databaseName);
   updatePaths_ = opened.updatePaths;
-  // May end the process at once when an update is due.
-  if (opened.opened) {
+  // May end the process at once when an update is due. Without a server ini there is nothing
+  // to supervise: the check's error after the failed open ends the start-up.
+  if (opened.opened || !opened.serverIniFound) {
     steps_.CheckForUpdate(updatePaths_);
   } else {
     CheckForUpdateWithoutServer();
@@ -52,13 +54,17 @@ void TfrmPrincipal::StartupSequence() {
 void TfrmPrincipal::CheckForUpdateWithoutServer() {
   // A server that is not up yet (a power cut brings the workstation up first) must not keep
   // this copy from supervising: the ticks connect once it answers. The check's later steps
-  // wait for the next "ATUALIZAR" or start.
+  // wait for the next "ATUALIZAR" or start, and its error waits for the start-up's end.
   try {
     steps_.CheckForUpdate(updatePaths_);
   } catch (const database::DatabaseError&) {
-    const std::exception_ptr error = std::current_exception();
-    RunHandler([&error] { std::rethrow_exception(error); });
+    startUpDatabaseError_ = std::current_exception();
   }
+}
+
+void TfrmPrincipal::ShowStartUpDatabaseError() noexcept {
+  const std::exception_ptr error = std::exchange(startUpDatabaseError_, nullptr);
+  if (error) RunHandler([&error] { std::rethrow_exception(error); });
 }
 
 bool TfrmPrincipal::TakeOwnLockFile(const std::wstring& executable) {

@@ -78,7 +78,10 @@ OpenOutcome DatabaseLink::OpenDatabase(const std::wstring& connectionString) {
   qryPesquisa = std::make_unique<Query>();
   qryPesquisa->SetDatabase(*IBD_BancoDados);
 
-  OpenOutcome outcome{.databaseName = databaseName, .opened = false, .updatePaths = {}};
+  OpenOutcome outcome{.databaseName = databaseName,
+                      .opened = false,
+                      .updatePaths = {},
+                      .serverIniFound = platform::FileExists(locainiServidor)};
   try {
     IBD_BancoDados->Open();
     outcome.opened = true;
@@ -88,7 +91,7 @@ OpenOutcome DatabaseLink::OpenDatabase(const std::wstring& connectionString) {
   // The update paths need only the server ini's path and the program's own, so a server that
   // is not up yet does not leave the update check looking for the updater in no folder. Without
   // the server ini itself they stay empty: its empty name would give a relative "Update".
-  if (!outcome.opened && !platform::FileExists(locainiServidor)) return outcome;
+  if (!outcome.opened && !outcome.serverIniFound) return outcome;
   try {
     outcome.updatePaths = update::DeriveUpdatePaths(locainiServidor);
   } catch (const std::exception&) {

@@ -15,11 +15,13 @@
 namespace database {
 
 // What OpenDatabase leaves: the database name as it was given to the connection, whether the
-// open succeeded, and the update paths derived after it whatever its outcome.
+// open succeeded, whether the server ini that the ERP ini names was there, and the update paths
+// derived after it whatever its outcome.
 struct OpenOutcome {
   std::wstring databaseName;
   bool opened = false;
   update::UpdatePaths updatePaths;
+  bool serverIniFound = false;
 };
 
 // A probe that failed closed the connection: ServerLost for a server that cannot be reached or

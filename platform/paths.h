@@ -25,6 +25,10 @@ std::wstring FolderOf(const std::wstring& path);
 // The part after the last separator (all of the path when it has none).
 std::wstring FileNameOf(const std::wstring& path);
 
+// Whether two paths are the same text as the system compares file names: Windows without
+// regard to case (ordinal, as the file system compares), POSIX exactly.
+bool SamePathText(const std::wstring& a, const std::wstring& b);
+
 // Full path of the running executable (GetModuleFileNameW of the main module), as it was
 // when the program started.
 std::wstring ExecutablePath();

@@ -88,7 +88,7 @@ void DeleteWrittenLockFile(WrittenLock lock) {
 }
 
 Reported<void> ClearStaleLockFiles(const std::wstring& folder) {
-  return ClearStaleLockFiles(folder, platform::RenameFile, platform::OtherProcessExeFiles);
+  return ClearStaleLockFiles(folder, platform::RenameFile, platform::OtherProcessImages);
 }
 
 Reported<void> ClearStaleLockFiles(const std::wstring& folder, const RenameOperation& rename,
@@ -115,9 +115,11 @@ Reported<void> ClearStaleLockFiles(const std::wstring& folder, const RenameOpera
   // A server that lets the rename through while it serves the database (not Windows) says
   // nothing here; the programs of this computer at least keep their lock files. Without a
   // snapshot the sweep goes on as if none ran.
-  const std::vector<std::wstring> running = otherProcesses().value_or(std::vector<std::wstring>{});
+  const std::vector<platform::ProcessImage> running =
+      otherProcesses().value_or(std::vector<platform::ProcessImage>{});
+  const std::wstring programFolder = platform::FolderOf(platform::ExecutablePath());
   for (const std::wstring& entry : platform::FindEntries(folder, L"*.lock")) {
-    if (ProgramOfLockFileRuns(entry, running)) continue;
+    if (ProgramOfLockFileRuns(entry, running, programFolder)) continue;
     platform::RemoveFile(folder + entry);  // a lock file that cannot go stays; the sweep goes on
   }
   return {};

@@ -63,19 +63,20 @@ std::optional<WrittenLock> WriteOwnLockFile(const std::wstring& executable,
 void DeleteWrittenLockFile(WrittenLock lock);
 
 // Deletes every *.lock in the folder, but only when the database file ZELTRAN.FDB in it is
-// not in use (it can be renamed away and back), and keeps those whose program runs on this
-// computer as another process (ProgramOfLockFileRuns, one snapshot for the whole sweep). When
+// not in use (it can be renamed away and back), and keeps those whose program of this
+// installation (in the running program's folder) runs on this computer as another process
+// (ProgramOfLockFileRuns, one snapshot for the whole sweep). When
 // the database cannot be renamed back, it shows an error naming both files and deletes
 // nothing.
 Reported<void> ClearStaleLockFiles(const std::wstring& folder);
 
 // The same sweep with another rename operation in place of platform::RenameFile and another
-// snapshot in place of platform::OtherProcessExeFiles, so that tests can make a rename fail on
+// snapshot in place of platform::OtherProcessImages, so that tests can make a rename fail on
 // purpose and name the programs that run.
 using RenameOperation = std::function<bool(const std::wstring& from, const std::wstring& to)>;
-using ProcessSnapshot = std::function<std::optional<std::vector<std::wstring>>()>;
+using ProcessSnapshot = std::function<std::optional<std::vector<platform::ProcessImage>>()>;
 Reported<void> ClearStaleLockFiles(
     const std::wstring& folder, const RenameOperation& rename,
-    const ProcessSnapshot& otherProcesses = platform::OtherProcessExeFiles);
+    const ProcessSnapshot& otherProcesses = platform::OtherProcessImages);
 
 }  // namespace shared_folder

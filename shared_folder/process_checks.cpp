@@ -49,15 +49,18 @@ bool MultipleProcessesRunning(const std::wstring& exeFileName) {
 }
 
 bool ProgramOfLockFileRuns(const std::wstring& lockFileName,
-                           const std::vector<std::wstring>& processExeFiles) {
+                           const std::vector<platform::ProcessImage>& processes,
+                           const std::wstring& programFolder) {
   constexpr std::wstring_view kLock = L".lock";
   if (lockFileName.size() <= kLock.size()) return false;
   const std::wstring base = lockFileName.substr(0, lockFileName.size() - kLock.size());
   const std::wstring program = base + L".exe";
-  return std::any_of(processExeFiles.begin(), processExeFiles.end(), [&](const std::wstring& exe) {
-    const std::wstring_view name = FileNamePart(exe);
-    return SameIgnoringAsciiCase(name, program) ||
-           (platform::kDotlessNameIsItsBaseName && SameIgnoringAsciiCase(name, base));
+  return std::any_of(processes.begin(), processes.end(), [&](const platform::ProcessImage& p) {
+    const std::wstring_view name = FileNamePart(p.exeFile);
+    const bool named = SameIgnoringAsciiCase(name, program) ||
+                       (platform::kDotlessNameIsItsBaseName && SameIgnoringAsciiCase(name, base));
+    return named && (!p.imagePath ||
+                     platform::SamePathText(platform::FolderOf(*p.imagePath), programFolder));
   });
 }
 

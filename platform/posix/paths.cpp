@@ -43,6 +43,10 @@ std::wstring ReadOwnPath() {
 
 }  // namespace
 
+bool SamePathText(const std::wstring& a, const std::wstring& b) {
+  return a == b;
+}
+
 std::wstring ExecutablePath() {
   {
     std::lock_guard lock(OverrideMutex());

@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "platform/text.h"
 
@@ -38,7 +39,10 @@ std::string FirstArgument(const std::string& processFolder) {
   return std::string(buffer, ::strnlen(buffer, static_cast<std::size_t>(length)));
 }
 
-std::string ExeOf(const std::string& processFolder) {
+// The executable's path, with image set; for another user's process, whose executable link
+// is hidden, its first argument, which still names it, without an image. A kernel thread has
+// neither (no such file): an empty name.
+ProcessImage ImageOf(const std::string& processFolder) {
   char target[PATH_MAX];
   const ssize_t length = ::readlink((processFolder + "/exe").c_str(), target, sizeof target);
   if (length > 0 && static_cast<std::size_t>(length) < sizeof target) {
@@ -47,38 +51,43 @@ std::string ExeOf(const std::string& processFolder) {
     if (exe.size() > kDeleted.size() && exe.ends_with(kDeleted)) {
       exe.remove_suffix(kDeleted.size());
     }
-    return std::string(exe);
+    const std::wstring path = FromNarrowFileName(std::string(exe));
+    return {.exeFile = path, .imagePath = path};
   }
-  // Another user's process hides its executable link; its first argument still names it. A
-  // kernel thread has neither (no such file): nothing more to read.
-  if (length < 0 && errno == EACCES) return FirstArgument(processFolder);
+  if (length < 0 && errno == EACCES) {
+    return {.exeFile = FromNarrowFileName(FirstArgument(processFolder)), .imagePath = std::nullopt};
+  }
   return {};
 }
 
-// Every process's executable but the one whose folder under /proc is skipped ("" for none).
-std::optional<std::vector<std::wstring>> ExeFilesExcept(const std::string& skipped) {
+// Every process but the one whose folder under /proc is skipped ("" for none).
+std::optional<std::vector<ProcessImage>> ImagesExcept(const std::string& skipped) {
   struct DirCloser {
     void operator()(DIR* d) const { ::closedir(d); }
   };
   std::unique_ptr<DIR, DirCloser> proc(::opendir("/proc"));
   if (!proc) return std::nullopt;
-  std::vector<std::wstring> names;
+  std::vector<ProcessImage> images;
   while (const dirent* entry = ::readdir(proc.get())) {
     if (!AllDigits(entry->d_name) || entry->d_name == skipped) continue;
-    const std::string exe = ExeOf(std::string("/proc/") + entry->d_name);
-    if (!exe.empty()) names.push_back(FromNarrowFileName(exe));
+    ProcessImage image = ImageOf(std::string("/proc/") + entry->d_name);
+    if (!image.exeFile.empty()) images.push_back(std::move(image));
   }
-  return names;
+  return images;
 }
 
 }  // namespace
 
 std::optional<std::vector<std::wstring>> ProcessExeFiles() {
-  return ExeFilesExcept("");
+  const std::optional<std::vector<ProcessImage>> images = ImagesExcept("");
+  if (!images) return std::nullopt;
+  std::vector<std::wstring> names;
+  for (const ProcessImage& image : *images) names.push_back(image.exeFile);
+  return names;
 }
 
-std::optional<std::vector<std::wstring>> OtherProcessExeFiles() {
-  return ExeFilesExcept(std::to_string(::getpid()));
+std::optional<std::vector<ProcessImage>> OtherProcessImages() {
+  return ImagesExcept(std::to_string(::getpid()));
 }
 
 }  // namespace platform

@@ -18,6 +18,11 @@ constexpr DWORD kLongestPath = 32768;
 
 const bool kDotlessNameIsItsBaseName = false;
 
+bool SamePathText(const std::wstring& a, const std::wstring& b) {
+  return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                              static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
 std::wstring ExecutablePath() {
   if (!ExecutablePathOverride().empty()) return ExecutablePathOverride();
   std::wstring buffer(MAX_PATH, L'\0');

@@ -528,6 +528,49 @@ class EndToEnd(unittest.TestCase):
                 self.assertEqual(supervisor.sair(), 0)
                 self.assertFalse(inst.own_lock.exists())
 
+    def test_stale_lock_file_is_swept_also_beside_another_installation(self):
+        # A power cut left this installation's lock file and nobody holds its database: the
+        # start's sweep takes the file and the start goes on, also while the supervisor of
+        # another installation on this computer, a process of the same name, runs.
+        for beside in (False, True):
+            with self.subTest(beside=beside):
+                inst = self.installation(f"stale {beside}")
+                if beside:
+                    other = self.installation("stale other")
+                    other_copy = other.start("other")
+                    wait_until(other.own_lock.exists, START_UP, "the other's own lock file")
+                inst.own_lock.write_bytes(b"left by a power cut\r\n")
+                supervisor = inst.start()
+                email = inst.lock("vandrelMonitorEmail")
+                wait_until(lambda: supervisor.process.poll() is not None or email.exists(),
+                           FIRST_TICK, "first tick or the end")
+                self.assertIsNone(supervisor.process.poll(), supervisor.lines())
+                self.assertEqual(inst.own_lock.read_bytes().decode("cp1252"),
+                                 f"Este arquivo indica que o monitor {inst.exe} está em "
+                                 "execução.\r\n")
+                self.assertEqual(supervisor.sair(), 0)
+                if beside:
+                    self.assertIsNone(other_copy.process.poll())
+                    self.assertEqual(other_copy.sair(), 0)
+
+    def test_error_other_than_the_databases_ends_the_start_up(self):
+        # After a failed open (no database file) the lock file cannot be written (a folder has
+        # its name): that error ends the start-up after the client's, as any error does. The
+        # state stays as it was and no tick comes; the program stays resident.
+        inst = self.installation("lock folder")
+        (inst.dados / "ZELTRAN.FDB").unlink()
+        inst.own_lock.mkdir()
+        inst.write_state("DESCONECTAR")
+        supervisor = inst.start()
+        wait_until(lambda: f"vandrel Virazuzor: {inst.own_lock}" in supervisor.errors(),
+                   START_UP, "the lock file's error")
+        self.assertIn("ZELTRAN.FDB", supervisor.errors().split(str(inst.own_lock))[0])
+        time.sleep(FIRST_PERIOD + TICK_WORK)  # a first tick would have come by now
+        self.assertEqual(inst.state(), b"DESCONECTAR\r\n")
+        self.assertNotIn("Situação Atual: TENTANDO CONECTAR", supervisor.lines())
+        self.assertIsNone(supervisor.process.poll())
+        self.assertEqual(supervisor.sair(), 0)
+
     def test_update_paths_stay_empty_without_the_server_ini(self):
         # The ERP ini names no server ini: the program ends, and the update check that runs on
         # the way neither makes an "Update" folder here nor touches the Exec- markers.
@@ -539,6 +582,13 @@ class EndToEnd(unittest.TestCase):
         self.assertIn("Não foi encontrado o arquivo de inicialização", supervisor.errors())
         self.assertFalse((inst.sistema / "Update").exists())
         self.assertTrue(marker.exists())
+        # The check's error ends the start-up: nothing after it looks for the data folder
+        # again, and no lock file lands in the folder the program was started in.
+        self.assertEqual(supervisor.errors().count("Não foi encontrado o arquivo de "
+                                                   "inicialização dentro da pasta"), 1,
+                         supervisor.errors())
+        self.assertNotIn("Não foi possível acessar a pasta Dados", supervisor.errors())
+        self.assertEqual(list(inst.sistema.glob("*.lock")), [])
 
     def test_ordinary_end_with_the_connection_open_ends_with_code_0(self):
         # An end other than "&Sair" leaves the open connection, its transaction and the probe

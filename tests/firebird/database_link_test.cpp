@@ -99,6 +99,7 @@ TEST_F(DatabaseLinkTest, FailuresToOpenAreDroppedAndTheDatabaseStillShown) {
     EXPECT_FALSE(opened.opened);
     EXPECT_EQ(opened.databaseName, c.name);
     EXPECT_EQ(opened.updatePaths.sUpdateFolder, (folder_.Path() / "Update").wstring());
+    EXPECT_TRUE(opened.serverIniFound);
 
     // The connection's own error, as the supervision cycle's reconnect would see it.
     try {

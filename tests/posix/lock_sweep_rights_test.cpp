@@ -10,6 +10,7 @@
 
 #include <filesystem>
 
+#include "platform/paths.h"
 #include "shared_folder/lock_files.h"
 #include "tests/posix/child_process.h"
 #include "tests/unit/test_support.h"
@@ -56,6 +57,34 @@ TEST(StaleLockSweepWithoutRights, UnreadableDatabaseCountsAsInUse) {
   for (const char* lock : locks) EXPECT_TRUE(fs::exists(temp.Path() / lock)) << lock;
   EXPECT_TRUE(fs::exists(temp.Path() / "ZELTRAN.FDB"));
   EXPECT_FALSE(fs::exists(temp.Path() / "ZELTRAN_2.FDB"));
+}
+
+TEST(StaleLockSweepWithoutRights, ProgramWhoseFolderCannotBeReadKeepsItsLockFileByName) {
+  const passwd* nobody = ::getpwnam("nobody");
+  if (::geteuid() != 0 || nobody == nullptr) GTEST_SKIP() << "needs root and a user without rights";
+  const passwd user = *nobody;
+
+  // This test program, run by root, has the name of the lock file; the sweeping program stands
+  // in another folder. Who may read this one's image path sees another installation's program
+  // and sweeps; who may not (another user) keeps the lock file by the name.
+  test_support::TempFolder temp;
+  fs::permissions(temp.Path(), fs::perms::all);
+  const std::wstring lock = LockFileName(platform::ExecutablePath());
+  for (const bool asAnotherUser : {false, true}) {
+    SCOPED_TRACE(asAnotherUser);
+    test_support::WriteBytes(temp.Path() / test_support::FsPath(lock), "x");
+    fs::permissions(temp.Path() / test_support::FsPath(lock), fs::perms::all);
+    test_support::WriteBytes(temp.Path() / "ZELTRAN.FDB", "database");
+    fs::permissions(temp.Path() / "ZELTRAN.FDB", fs::perms::all);
+    const int result = posix_test::RunInChild([&] {
+      if (asAnotherUser && !GiveUpRootRights(user)) return 2;
+      const test_support::ExecutablePathOverride elsewhere(temp.Child(L"vandrelVirazuzor"));
+      ClearStaleLockFiles(temp.WithSeparator());
+      return 0;
+    });
+    ASSERT_EQ(result, 0);
+    EXPECT_EQ(fs::exists(temp.Path() / test_support::FsPath(lock)), asAnotherUser);
+  }
 }
 
 }  // namespace

@@ -12,6 +12,8 @@
 #include "app/error_handler.h"
 #include "app/main_window_layout.h"
 #include "app/principal.h"
+#include "database/database_error.h"
+#include "platform/dialogs.h"
 #include "platform/event_loop.h"
 #include "platform/main_window.h"
 #include "tests/unit/recording_steps.h"
@@ -347,6 +349,47 @@ TEST_F(Supervision, StatusAfterStartUpTellsWhetherTheDatabaseOpened) {
     form_.FormCreate();
     EXPECT_EQ(Status(), opens ? L"CONECTADO" : L"DESCONECTADO");
     steps_.locks.clear();
+  }
+}
+
+// The update check's error after a failed open, by what was found: its box, the label under it
+// and whether the timer runs by then come last in the calls.
+TEST_F(Supervision, StartUpErrorAfterAFailedOpenWaitsForTheStepsOnlyWhenTheServerIniIsThere) {
+  const Calls steps = {"messages",       "resolve", "lock? own",     "resolve",
+                       "write lock own", "read",    "write CONECTAR"};
+  const struct {
+    const char* name;
+    bool serverIni;
+    bool databaseError;
+    Calls after;  // after the update check
+  } cases[] = {
+      {"server later", true, true, Then(steps, {"box falhou. under DESCONECTADO, timer on"})},
+      {"no server ini", false, true, {"box falhou. under DESCONECTADO, timer off"}},
+      {"another error", true, false, {"box falhou. under DESCONECTADO, timer off"}},
+  };
+  platform::SetMessageBoxHookForTesting(
+      [this](const std::wstring& text, const std::wstring&, unsigned) {
+        steps_.calls.push_back("box " + platform::ToUtf8(text) + " under " +
+                               platform::ToUtf8(Status()) +
+                               (form_.Timer1.Enabled() ? ", timer on" : ", timer off"));
+      });
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    view_->SetLabelText(MainLabel::ConectadoDesconectado, L"CONECTADO");  // as designed
+    form_.Timer1.SetEnabled(false);
+    steps_.calls.clear();
+    steps_.locks.clear();
+    steps_.opens = false;
+    steps_.serverIni = c.serverIni;
+    steps_.during = [&c](const std::string& call) {
+      if (call != "update check") return;
+      if (c.databaseError) throw database::DatabaseError(L"falhou");
+      throw std::runtime_error("falhou");
+    };
+    // As the application runs it: through the general error handler.
+    app::RunHandler([this] { form_.FormCreate(); });
+    EXPECT_EQ(steps_.calls,
+              Then({"resolve", "sweep", "settings", "open database", "update check"}, c.after));
   }
 }
 

@@ -28,7 +28,8 @@ class RecordingSteps final : public app::SupervisionSteps {
   ConnectionState state = ConnectionState::Other;
   bool held = true;
   bool connected = true;
-  bool opens = true;  // OpenConnection and OpenDatabase succeed
+  bool opens = true;      // OpenConnection and OpenDatabase succeed
+  bool serverIni = true;  // OpenDatabase found the server ini
   database::ProbeOutcome probe = database::ProbeOutcome::Answered;
   bool updaters = false;  // two or more updater processes
   bool lockWriteRace = false;
@@ -100,7 +101,10 @@ class RecordingSteps final : public app::SupervisionSteps {
     Note("open database");
     held = true;
     connected = opens;
-    return {.databaseName = connectionString, .opened = opens, .updatePaths = {}};
+    return {.databaseName = connectionString,
+            .opened = opens,
+            .updatePaths = {},
+            .serverIniFound = serverIni};
   }
   bool DatabaseHeld() override { return held; }
   bool Connected() override { return connected; }

@@ -314,16 +314,34 @@ TEST_F(StaleLockSweep, ReadOnlyLockFileStaysAndTheOthersGo) {
   EXPECT_EQ(platform::FindEntries(Folder(), L"*.lock"), std::vector<std::wstring>{L"a.lock"});
 }
 
-TEST_F(StaleLockSweep, ProgramsRunningHereKeepTheirLockFiles) {
-  // "A.EXE" runs here, and a headless program, whose name has no ".exe".
+TEST_F(StaleLockSweep, ProgramsOfThisInstallationRunningHereKeepTheirLockFiles) {
+  // Beside this program: "A.EXE", whose image another user's process hides (its name alone
+  // counts), and a headless program, whose name has no ".exe". Another installation's
+  // "vandrelParado.exe" on this computer keeps nothing.
+  const std::wstring here = temp.Child(L"Sistema");
+  const std::wstring elsewhere = temp.Child(L"Outra") + S + L"Sistema";
+  const test_support::ExecutablePathOverride program(here + S + L"vandrelVirazuzor.exe");
   PutDatabase();
-  ClearStaleLockFiles(Folder(), platform::RenameFile, [] {
-    return std::vector<std::wstring>{L"A.EXE", std::wstring(L"Sistema") + S + L"vandrelOutro"};
+  ClearStaleLockFiles(Folder(), platform::RenameFile, [&] {
+    return std::vector<platform::ProcessImage>{
+        {L"A.EXE", std::nullopt},
+        {L"vandrelParado.exe", elsewhere + S + L"vandrelParado.exe"},
+        {here + S + L"vandrelOutro", here + S + L"vandrelOutro"},
+    };
   });
   std::vector<std::wstring> left = platform::FindEntries(Folder(), L"*.lock");
   std::sort(left.begin(), left.end());
   EXPECT_EQ(left, (kDotless ? std::vector<std::wstring>{L"a.lock", L"vandrelOutro.lock"}
                             : std::vector<std::wstring>{L"a.lock"}));
+
+  // The same program in this folder keeps its lock file.
+  test_support::WriteBytes(temp.Path() / "vandrelParado.LOCK", "x");
+  ClearStaleLockFiles(Folder(), platform::RenameFile, [&] {
+    return std::vector<platform::ProcessImage>{
+        {L"vandrelParado.exe", here + S + L"vandrelParado.exe"}};
+  });
+  EXPECT_EQ(platform::FindEntries(Folder(), L"*.lock"),
+            std::vector<std::wstring>{L"vandrelParado.LOCK"});
 }
 
 TEST_F(StaleLockSweep, RenameBackIsRetriedBeforeItCountsAsFailed) {

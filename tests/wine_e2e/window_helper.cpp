@@ -4,7 +4,9 @@
 //                                "vandrel Virazuzor") and each text that a notice window shows, one
 //                                UTF-8 line each: kind, tab, the owning program's path, tab, its
 //                                text (line breaks as "\r"), and closes the message boxes, which
-//                                would block the program. Runs until <file>.stop appears.
+//                                would block the program, unless a file "boxes.wait" lies beside
+//                                that program: then its boxes wait until that file goes. Runs
+//                                until <file>.stop appears.
 //   window_helper sair <exe>     chooses "&Sair" in the menu of the main window that the program
 //                                <exe> (a full path) shows; exit code 1 when there is none.
 //   window_helper abrir <exe>    chooses "&Abrir vandrel Virazuzor" there: the status window shows.
@@ -34,6 +36,7 @@
 
 #include <cstdio>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -117,9 +120,18 @@ void Note(const std::wstring& file, const std::wstring& line) {
   }
 }
 
+// Whether the program's boxes are to wait: a file "boxes.wait" beside it.
+bool BoxesWait(const std::wstring& program) {
+  const std::size_t cut = program.rfind(L'\\');
+  if (cut == std::wstring::npos) return false;
+  return GetFileAttributesW((program.substr(0, cut + 1) + L"boxes.wait").c_str()) !=
+         INVALID_FILE_ATTRIBUTES;
+}
+
 int Watch(const std::wstring& file) {
   const std::wstring stop = file + L".stop";
   std::map<HWND, std::wstring> noted;  // a notice is noted again when its text changes
+  std::set<HWND> closed;
   while (GetFileAttributesW(stop.c_str()) == INVALID_FILE_ATTRIBUTES) {
     for (HWND window : TopLevelWindows()) {
       if (!IsWindowVisible(window)) continue;
@@ -130,12 +142,17 @@ int Watch(const std::wstring& file) {
       const bool notice = kind == L"TfrmMensagemConfirmarGenerica";
       if (!box && !notice) continue;
       const std::wstring text = caption + L": " + StaticTexts(window);
+      const std::wstring program = ProgramOf(window);
       const auto seen = noted.find(window);
-      if (seen != noted.end() && (box || seen->second == text)) continue;
-      noted[window] = text;
-      Note(file, (box ? L"box\t" : L"notice\t") + ProgramOf(window) + L"\t" + Escaped(text));
+      if (seen == noted.end() || (!box && seen->second != text)) {
+        noted[window] = text;
+        Note(file, (box ? L"box\t" : L"notice\t") + program + L"\t" + Escaped(text));
+      }
       // The box must go, or the program under test waits for ever.
-      if (box) PostMessageW(window, WM_COMMAND, IDOK, 0);
+      if (box && !closed.contains(window) && !BoxesWait(program)) {
+        closed.insert(window);
+        PostMessageW(window, WM_COMMAND, IDOK, 0);
+      }
     }
     Sleep(100);
   }

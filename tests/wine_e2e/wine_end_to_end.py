@@ -489,20 +489,51 @@ def scenario_open_refused_at_start_up(inst, watcher, first_line):
 
 def scenario_server_comes_up_after_the_program(inst, watcher):
     """A workstation switched on before its server: the start-up shows the client's own error,
-    not the missing-updater box, and goes on; the ticks attach once the server is up."""
+    not the missing-updater box, and goes on. Nobody answers the box: while it waits, the label
+    under it says the truth, and the ticks attach once the server is up and start the
+    companions."""
     inst.server.script("stop")
+    boxes_wait = inst.sistema / "boxes.wait"  # the watcher leaves this program's boxes open
+    boxes_wait.touch()
     supervisor = inst.start()
     client_box = f"vandrel Virazuzor: {LOST_SERVER}"
     wait_until(lambda: any(kind == "box" and text.startswith(client_box)
                            for kind, text in watcher.notes(inst.root)), 60, "the client's text")
-    wait_until(inst.own_lock.exists, 20, "own lock file")
+    check("CONECTADO" not in inst.labels(), f"labels under the box: {inst.labels()}")
+    wait_until(inst.own_lock.exists, 20, "own lock file while the box waits")
     inst.wait_label("TENTANDO CONECTAR", FIRST_TICK + 20)
     inst.server.script("start")
     inst.wait_label("CONECTADO", SETTLED_PERIOD)
     check(inst.attachments() == 1, f"attachments: {inst.attachments()}")
     for companion in MONITORS:
         wait_until(lambda: inst.lock(companion).exists(), SETTLED_PERIOD, f"{companion} lock")
+    check(supervisor.poll() is None, "the program ended")
+    boxes_wait.unlink()
     check(inst.sair(supervisor) == 0, "exit code of &Sair")
+
+
+def scenario_stale_lock_beside_another_installation(inst, watcher):
+    """Two installations on one computer: the other's supervisor, a process of the same name,
+    runs; this one's lock file was left by a power cut and nobody holds its database, so the
+    start's sweep takes it and the start goes on."""
+    other = Installation(f"{inst.root.name} other")
+    try:
+        other_copy = other.start()
+        wait_until(other.own_lock.exists, 30, "the other installation's own lock file")
+        inst.own_lock.write_bytes(b"left by a power cut\r\n")
+        supervisor = inst.start()
+        email = inst.lock("vandrelMonitorEmail")
+        wait_until(lambda: supervisor.poll() is not None or email.exists(), 30 + FIRST_TICK,
+                   "first tick or the end")
+        check(supervisor.poll() is None, "this installation's start gave way")
+        written = (f"Este arquivo indica que o monitor {win(inst.exe)} está em execução.\r\n"
+                   .encode("cp1252"))
+        check(inst.own_lock.read_bytes() == written, f"lock file: {inst.own_lock.read_bytes()!r}")
+        check(inst.sair(supervisor) == 0, "exit code of &Sair")
+        check(other_copy.poll() is None, "the other installation's copy ended")
+        check(other.sair(other_copy) == 0, "exit code of the other's &Sair")
+    finally:
+        other.close()
 
 
 def scenario_ends_sent_by_windows(inst, watcher):
@@ -618,6 +649,7 @@ SCENARIOS = [
     ("wrong path", functools.partial(scenario_open_refused_at_start_up, first_line=NO_FILE),
      {"database_folder": "/nonexistent/Dados"}),
     ("server later", scenario_server_comes_up_after_the_program, {"server": "late"}),
+    ("two installations", scenario_stale_lock_beside_another_installation, {}),
     ("icon", scenario_icon_comes_back_with_the_shell, {}),
     # The session's end reaches every program of a prefix: this one has a prefix of its own.
     ("ends", scenario_ends_sent_by_windows, {"lang": "C.UTF-8"}),

@@ -258,12 +258,17 @@ class EndToEnd(unittest.TestCase):
         # at every open (shifting_ids); the database server keeps its own path. Another
         # workstation reading the lock file meanwhile changes its id once more. The ends remove
         # the lock file all the same; a lock file that another program deleted and wrote anew
-        # under the running copy, behind the server's back, is not this copy's and stays.
+        # under the running copy, behind the server's back, is not this copy's and stays,
+        # although its name still gives the id of the copy's own open.
         reason = shifting_ids.unavailable(pathlib.Path(ARGS.build) / "e2e")
         if reason:
             self.skipTest(reason)
         inst = self.installation("shifting ids")
-        share = pathlib.Path(ARGS.build) / "e2e" / "shares" / "shifting ids"
+        # The share holds the data folder beside Update, as the server's folder does.
+        share = pathlib.Path(ARGS.build) / "e2e" / "shares" / "shifting ids" / "Dados"
+        share.parent.mkdir(parents=True, exist_ok=True)
+        (share.parent / "Update").unlink(missing_ok=True)
+        (share.parent / "Update").symlink_to(inst.update)
         with shifting_ids.Share(inst.dados, share, pathlib.Path(ARGS.build) / "e2e"):
             (inst.sistema / "vandrelempresa.ini").write_bytes(
                 f"[IniServidor]\r\nnomearquivo={share}/Servidor.ini\r\n".encode())
@@ -276,10 +281,11 @@ class EndToEnd(unittest.TestCase):
                         wait_until(inst.own_lock.exists, START_UP, "own lock file")
                         supervisor.wait_line(f"Base de dados: {inst.dados}/ZELTRAN.FDB",
                                              TICK_WORK)
-                        self.assertTrue((share / inst.own_lock.name).read_bytes())
-                        if replaced:
+                        if replaced:  # the name keeps the id of the copy's own open
                             inst.own_lock.unlink()
                             inst.own_lock.write_bytes(b"another copy")
+                        else:
+                            self.assertTrue((share / inst.own_lock.name).read_bytes())
                         supervisor.process.send_signal(ending)
                         self.assertEqual(supervisor.wait_exit(30), 0)
                         self.assertEqual(inst.own_lock.exists(), replaced)

@@ -82,6 +82,8 @@ class Share:
         if self.process.stdout.readline().strip() != "mounted":
             error = self.process.stderr.read().strip()
             self.process.wait()
+            self.process.stdout.close()
+            self.process.stderr.close()
             raise Unavailable(f"the test file server could not mount: {error}")
         return self
 
@@ -92,6 +94,8 @@ class Share:
         except subprocess.TimeoutExpired:
             self.process.kill()
             self.process.wait()
+        self.process.stdout.close()
+        self.process.stderr.close()
         _unmount(self.mountpoint)
         if _mounted(self.mountpoint):
             raise AssertionError(f"the test file server is still mounted at {self.mountpoint}")

@@ -622,7 +622,11 @@ def scenario_ids_change_at_every_open(inst, watcher):
     reason = shifting_ids.unavailable(ARGS.root)
     if reason:
         raise Skipped(reason)
-    share = ARGS.root / "shares" / inst.root.name
+    # The share holds the data folder beside Update, as the server's folder does.
+    share = ARGS.root / "shares" / inst.root.name / "Dados"
+    share.parent.mkdir(parents=True, exist_ok=True)
+    (share.parent / "Update").unlink(missing_ok=True)
+    (share.parent / "Update").symlink_to(inst.update)
     with shifting_ids.Share(inst.dados, share, ARGS.root):
         (inst.sistema / "vandrelempresa.ini").write_bytes(
             f"[IniServidor]\r\nnomearquivo={win(share)}\\Servidor.ini\r\n".encode("cp1252"))

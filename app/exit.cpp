@@ -14,7 +14,7 @@ void TfrmPrincipal::Sair1Click() {
 
 void TfrmPrincipal::SessionEnding() noexcept {
   try {
-    steps_.DeleteOwnLockFile();
+    steps_.DeleteOwnLockFileAtSessionEnd();
   } catch (...) {
     // Nothing is left to tell in the session's last seconds. Ignored on purpose.
   }

@@ -45,13 +45,16 @@ bool LiveSteps::LockFileExists(const std::wstring& executable, const std::wstrin
   return shared_folder::LockFileExists(executable, folder);
 }
 
-shared_folder::LockWrite LiveSteps::WriteLockFile(const std::wstring& executable,
-                                                  const std::wstring& folder) {
+OwnLockWrite LiveSteps::WriteLockFile(const std::wstring& executable, const std::wstring& folder) {
   return ownLock_.Write(executable, folder);
 }
 
 void LiveSteps::DeleteOwnLockFile() {
   ownLock_.Remove();
+}
+
+void LiveSteps::DeleteOwnLockFileAtSessionEnd() {
+  ownLock_.EndSession();
 }
 
 bool LiveSteps::MultipleProcessesRunning(const std::wstring& exeFileName) {

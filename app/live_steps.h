@@ -26,9 +26,9 @@ class LiveSteps final : public SupervisionSteps {
 
   shared_folder::Reported<void> ClearStaleLockFiles(const std::wstring& folder) override;
   bool LockFileExists(const std::wstring& executable, const std::wstring& folder) override;
-  shared_folder::LockWrite WriteLockFile(const std::wstring& executable,
-                                         const std::wstring& folder) override;
+  OwnLockWrite WriteLockFile(const std::wstring& executable, const std::wstring& folder) override;
   void DeleteOwnLockFile() override;
+  void DeleteOwnLockFileAtSessionEnd() override;
 
   bool MultipleProcessesRunning(const std::wstring& exeFileName) override;
   void StartPublicationMonitor() override;

@@ -6,25 +6,30 @@ OwnLockFile::~OwnLockFile() {
   Remove();
 }
 
-shared_folder::LockWrite OwnLockFile::Write(const std::wstring& executable,
-                                            const std::wstring& folder) {
+OwnLockWrite OwnLockFile::Write(const std::wstring& executable, const std::wstring& folder) {
+  if (sessionEnded_) return OwnLockWrite::AfterSessionEnd;
   std::optional<shared_folder::WrittenLock> written =
       shared_folder::WriteOwnLockFile(executable, folder);
-  if (!written) return shared_folder::LockWrite::AlreadyExists;
+  if (!written) return OwnLockWrite::TakenByAnother;
   written_ = std::move(written);
-  return shared_folder::LockWrite::Written;
+  return OwnLockWrite::Written;
 }
 
 void OwnLockFile::Remove() noexcept {
   if (!written_) return;
-  const shared_folder::WrittenLock lock = std::move(*written_);
+  shared_folder::WrittenLock lock = std::move(*written_);
   written_.reset();
   try {
-    shared_folder::DeleteWrittenLockFile(lock);
+    shared_folder::DeleteWrittenLockFile(std::move(lock));
   } catch (...) {
     // No memory for the path's conversion: the file stays for the sweep of a later start.
     // Ignored on purpose, the ends that call this have no one to tell.
   }
+}
+
+void OwnLockFile::EndSession() noexcept {
+  sessionEnded_ = true;
+  Remove();
 }
 
 }  // namespace app

@@ -43,7 +43,7 @@ class TfrmPrincipal {
   void Sair1Click();
   void Timer1Timer();
   // The session ends (Windows ends the process a few seconds after): the own lock file goes,
-  // and nothing else; no folder resolved, no message, no call to the server.
+  // for good, and nothing else; no folder resolved, no message, no call to the server.
   void SessionEnding() noexcept;
 
   // lblConectadoDesconectado: "CONECTADO" when the connection is open, else "DESCONECTADO".
@@ -65,7 +65,8 @@ class TfrmPrincipal {
   // error handler shows any, and the caller goes on; any other error travels.
   void CheckForUpdateWithoutServer();
   // Writes the own lock file exclusively; when another copy has it, this copy gives way (the
-  // notice, the database released, a termination request). False then.
+  // notice, the database released, a termination request). False then, and after the
+  // session's end, which writes none.
   bool TakeOwnLockFile(const std::wstring& executable);
   // A second copy: the notice for five seconds, the database released, a termination request.
   void GiveWay(const std::wstring& executable);

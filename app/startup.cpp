@@ -62,11 +62,10 @@ void TfrmPrincipal::CheckForUpdateWithoutServer() {
 }
 
 bool TfrmPrincipal::TakeOwnLockFile(const std::wstring& executable) {
-  if (steps_.WriteLockFile(executable, steps_.ResolveDataFolder().value) ==
-      shared_folder::LockWrite::Written) {
-    return true;
-  }
-  GiveWay(executable);
+  const OwnLockWrite written = steps_.WriteLockFile(executable, steps_.ResolveDataFolder().value);
+  if (written == OwnLockWrite::Written) return true;
+  // After the session's end no copy is in the way: nothing was written, and that is all.
+  if (written == OwnLockWrite::TakenByAnother) GiveWay(executable);
   return false;
 }
 

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "app/own_lock_file.h"
 #include "database/database_link.h"
 #include "shared_folder/connection_state.h"
 #include "shared_folder/lock_files.h"
@@ -30,12 +31,14 @@ class SupervisionSteps {
   // Lock files: the program's own (named by its full path) and the companions'.
   virtual shared_folder::Reported<void> ClearStaleLockFiles(const std::wstring& folder) = 0;
   virtual bool LockFileExists(const std::wstring& executable, const std::wstring& folder) = 0;
-  // The own lock file is created exclusively and recorded; a failure to create or write throws
+  // The own lock file is created exclusively and held; a failure to create or write throws
   // shared_folder::IoError. Its deletion takes only the very file this process wrote and
-  // still holds, by the path written, and never fails.
-  virtual shared_folder::LockWrite WriteLockFile(const std::wstring& executable,
-                                                 const std::wstring& folder) = 0;
+  // still holds, and never fails. Once the session's end has deleted it, no write takes it
+  // again: AfterSessionEnd.
+  virtual OwnLockWrite WriteLockFile(const std::wstring& executable,
+                                     const std::wstring& folder) = 0;
   virtual void DeleteOwnLockFile() = 0;
+  virtual void DeleteOwnLockFileAtSessionEnd() = 0;
 
   // Local processes and the companion programs.
   virtual bool MultipleProcessesRunning(const std::wstring& exeFileName) = 0;

@@ -85,8 +85,9 @@ class File {
  public:
   enum class Open {
     CreateAlways,  // GENERIC_WRITE, CREATE_ALWAYS: create or truncate
-    CreateNew,     // GENERIC_WRITE, CREATE_NEW: AlreadyExists when a file holds the name;
-                   // a folder of that name fails as for any writer
+    CreateNew,     // GENERIC_WRITE | DELETE, CREATE_NEW: AlreadyExists when a file holds the
+                   // name; a folder of that name fails as for any writer. The file can be
+                   // removed through this handle (RemoveAndClose).
     ReadExisting,  // GENERIC_READ, OPEN_EXISTING
   };
   using Failure = FileFailure;
@@ -112,6 +113,20 @@ class File {
   // The identity of the file this handle opened (Windows: GetFileInformationByHandle);
   // nullopt when it is not open or the system does not tell.
   std::optional<FileIdentity> Identity() const;
+
+  enum class Removal {
+    Removed,      // the file this handle held is gone from its name
+    Kept,         // nothing removed: the name holds another file or nothing, or the system
+                  // refused
+    Unreachable,  // the handle no longer reaches the file (the server restarted, the share
+                  // was connected again), or nothing is open
+  };
+  // Removes the file that this handle created (CreateNew) through the handle, and closes it
+  // whatever the outcome. Windows sets the delete disposition on the handle: nobody else could
+  // have deleted or replaced the file meanwhile. POSIX, where a file can be replaced under an
+  // open descriptor, unlinks the name only while it still holds this file, told by this
+  // handle's lock rather than by ids that some file systems change between opens.
+  Removal RemoveAndClose();
 
  private:
   struct Handle;

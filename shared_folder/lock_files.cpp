@@ -54,26 +54,22 @@ std::optional<WrittenLock> WriteOwnLockFile(const std::wstring& executable,
   const std::wstring path = folder + LockFileName(executable);
   // Exclusive creation closes the gap between the caller's test and this write: of two
   // copies started together only one gets the file.
-  platform::File file(path, platform::File::Open::CreateNew);
-  if (const std::optional<platform::FileError>& refused = file.OpenError()) {
+  WrittenLock written{.path = path,
+                      .file = platform::File(path, platform::File::Open::CreateNew),
+                      .identity = std::nullopt};
+  if (const std::optional<platform::FileError>& refused = written.file.OpenError()) {
     if (refused->kind == platform::FileFailure::AlreadyExists) return std::nullopt;
     throw IoError(path, refused->text);
   }
   // Taken on the handle that created it: nothing can have replaced the file in between.
-  WrittenLock written{.path = path, .identity = file.Identity()};
+  written.identity = written.file.Identity();
   const std::wstring line =
       L"Este arquivo indica que o monitor " + executable + L" está em execução.";
-  if (const platform::FileResult result = file.Write(platform::ToAnsi(line) + "\r\n"); !result) {
+  if (const platform::FileResult result = written.file.Write(platform::ToAnsi(line) + "\r\n");
+      !result) {
     throw IoError(path, result.Error().text);
   }
-  if (const platform::FileResult closed = file.Close(); !closed) {
-    throw IoError(path, closed.Error().text);
-  }
   return written;
-}
-
-LockWrite WriteLockFile(const std::wstring& executable, const std::wstring& folder) {
-  return WriteOwnLockFile(executable, folder) ? LockWrite::Written : LockWrite::AlreadyExists;
 }
 
 void DeleteLockFile(const std::wstring& executable, const std::wstring& folder) {
@@ -83,11 +79,12 @@ void DeleteLockFile(const std::wstring& executable, const std::wstring& folder) 
   }
 }
 
-void DeleteWrittenLockFile(const WrittenLock& lock) {
-  // Not knowing which file it was, nothing tells this copy's from another's: it stays, and
-  // the sweep of a later start takes it.
-  if (!lock.identity || platform::IdentityAt(lock.path) != lock.identity) return;
-  platform::RemoveFile(lock.path);  // a lock file that stays is swept at a later start
+void DeleteWrittenLockFile(WrittenLock lock) {
+  if (lock.file.RemoveAndClose() != platform::File::Removal::Unreachable) return;
+  // A lock file that stays is swept at a later start; one whose identity was never known
+  // goes by its name alone, or nothing would ever remove it.
+  if (lock.identity && platform::IdentityAt(lock.path) != lock.identity) return;
+  platform::RemoveFile(lock.path);
 }
 
 Reported<void> ClearStaleLockFiles(const std::wstring& folder) {

@@ -37,32 +37,30 @@ class IoError : public std::runtime_error {
   std::wstring systemText_;
 };
 
-enum class LockWrite { Written, AlreadyExists };
-
-// Creates the lock file exclusively with the line "Este arquivo indica que o monitor " +
-// executable + " está em execução." and CR LF. A lock file already there (another copy won
-// the race) is left untouched and reported as AlreadyExists; any other failure to create,
-// write or close it throws IoError, among them a folder or a symbolic link of that name.
-LockWrite WriteLockFile(const std::wstring& executable, const std::wstring& folder);
-
 // Deletes the lock file when there is one, whoever wrote it; a failed deletion is not
 // reported.
 void DeleteLockFile(const std::wstring& executable, const std::wstring& folder);
 
-// A lock file that this process created: where, and which file it was (nullopt when the
-// system did not tell).
+// A lock file that this process created and holds open until it removes it: where, the open
+// file, and which file it was when created (nullopt when the system did not tell).
 struct WrittenLock {
   std::wstring path;
+  platform::File file;
   std::optional<platform::FileIdentity> identity;
 };
 
-// WriteLockFile that tells which file it created; nullopt for AlreadyExists.
+// Creates the lock file exclusively with the line "Este arquivo indica que o monitor " +
+// executable + " está em execução." and CR LF, and keeps it open. A lock file already there
+// (another copy won the race) is left untouched: nullopt. Any other failure to create or write
+// it throws IoError, among them a folder or a symbolic link of that name.
 std::optional<WrittenLock> WriteOwnLockFile(const std::wstring& executable,
                                             const std::wstring& folder);
 
-// Deletes the written lock file only while its path still names that very file: one that
-// another copy has written in its place since stays. A failed deletion is not reported.
-void DeleteWrittenLockFile(const WrittenLock& lock);
+// Removes the written lock file through what it holds: one that another copy has written in
+// its place since stays. Only when the open file no longer reaches it (the server restarted,
+// the share was connected again) does the path decide: the file there goes when it has the
+// identity taken at the creation, or when none was taken. A failed deletion is not reported.
+void DeleteWrittenLockFile(WrittenLock lock);
 
 // Deletes every *.lock in the folder, but only when the database file ZELTRAN.FDB in it is
 // not in use (it can be renamed away and back), and keeps those whose program runs on this

@@ -253,6 +253,7 @@ std::vector<std::wstring> FindEntries(const std::wstring& folder, const std::wst
 
 struct File::Handle {
   Descriptor fd;
+  std::string path;  // as opened: the name RemoveAndClose looks at
 };
 
 File::File(const std::wstring& path, Open mode) {
@@ -302,6 +303,7 @@ File::File(const std::wstring& path, Open mode) {
   }
   handle_ = std::make_unique<Handle>();
   handle_->fd = std::move(fd);
+  handle_->path = native;
 }
 
 File::~File() = default;
@@ -344,6 +346,54 @@ FileResult File::Close() {
   handle_.reset();
   if (!closed) return ErrorOf(Failure::Other, error);
   return {};
+}
+
+namespace {
+
+// A descriptor whose file is out of reach: the share's server restarted or its connection is
+// gone. The path is then all that is left to go by.
+bool NoLongerReaches(int error) {
+  switch (error) {
+    case ESTALE:
+    case ENOTCONN:
+    case ECONNABORTED:
+    case ECONNRESET:
+    case EHOSTDOWN:
+    case EHOSTUNREACH:
+    case ENETDOWN:
+    case ENETRESET:
+    case ENETUNREACH:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+File::Removal File::RemoveAndClose() {
+  if (!IsOpen()) return Removal::Unreachable;
+  // Closed on every way out, the lock with it.
+  const Descriptor held = std::move(handle_->fd);
+  const std::string path = std::move(handle_->path);
+  handle_.reset();
+  struct stat info {};
+  if (::fstat(held.Get(), &info) != 0) {
+    return NoLongerReaches(errno) ? Removal::Unreachable : Removal::Kept;
+  }
+  // What the name holds now, opened without following a link and only when it is a regular
+  // file, so that nothing put there can hold the open.
+  if (WhyNotARegularFile(path, false) != 0) return Removal::Kept;
+  const Descriptor probe(OpenRetrying(path, O_RDONLY | O_NOFOLLOW));
+  if (!probe.Valid() || ::fstat(probe.Get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+    return Removal::Kept;
+  }
+  // The same file refuses the probe's lock while this handle holds its own, and grants it once
+  // this handle lets go; another file grants it at once, or (held by another copy) refuses it
+  // to the end.
+  if (LockNow(probe.Get(), LOCK_EX) || errno != EWOULDBLOCK) return Removal::Kept;
+  if (::flock(held.Get(), LOCK_UN) != 0 || !LockNow(probe.Get(), LOCK_EX)) return Removal::Kept;
+  return ::unlink(path.c_str()) == 0 ? Removal::Removed : Removal::Kept;
 }
 
 }  // namespace platform

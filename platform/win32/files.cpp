@@ -98,6 +98,7 @@ File::File(const std::wstring& path, Open mode) {
     case Open::CreateAlways:
       break;
     case Open::CreateNew:
+      access = GENERIC_WRITE | DELETE;
       disposition = CREATE_NEW;
       break;
     case Open::ReadExisting:
@@ -163,6 +164,45 @@ FileResult File::Close() {
   if (!IsOpen()) return {};
   if (!handle_->file.Close()) return ErrorOf(Failure::Other, GetLastError());
   return {};
+}
+
+namespace {
+
+// A handle whose file is out of reach: the share's server restarted, its connection is gone, or
+// the redirector no longer accepts the handle. The path is then all that is left to go by.
+bool NoLongerReaches(DWORD error) {
+  switch (error) {
+    case ERROR_INVALID_HANDLE:
+    case ERROR_NETNAME_DELETED:
+    case ERROR_UNEXP_NET_ERR:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME:
+    case ERROR_BAD_NET_RESP:
+    case ERROR_DEV_NOT_EXIST:
+    case ERROR_VC_DISCONNECTED:
+    case ERROR_NETWORK_UNREACHABLE:
+    case ERROR_HOST_UNREACHABLE:
+    case ERROR_CONNECTION_ABORTED:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+File::Removal File::RemoveAndClose() {
+  if (!IsOpen()) return Removal::Unreachable;
+  // The name goes when the handle closes; no other opener could delete or replace the file
+  // while it was held, as the handle shares reading only.
+  FILE_DISPOSITION_INFO disposition{};
+  disposition.DeleteFile = TRUE;
+  const bool marked = SetFileInformationByHandle(handle_->file.Get(), FileDispositionInfo,
+                                                 &disposition, sizeof disposition) != FALSE;
+  const DWORD error = GetLastError();
+  static_cast<void>(handle_->file.Close());  // a failed close leaves nothing more to do
+  if (marked) return Removal::Removed;
+  return NoLongerReaches(error) ? Removal::Unreachable : Removal::Kept;
 }
 
 }  // namespace platform

@@ -32,7 +32,13 @@ TEST(OrdinaryEnd, ConnectionTransactionAndStatementAreLeftToTheOperatingSystem) 
       app::LiveSteps steps;
       if (!steps.OpenDatabase(fb_test::ServerConnectionString(database)).opened) return 2;
       if (steps.ProbeConnection() != database::ProbeOutcome::Answered) return 3;
+      if (steps.WriteLockFile(L"vandrelVirazuzor", folder.WithSeparator()) !=
+          app::OwnLockWrite::Written) {
+        return 5;
+      }
     }
+    // The own lock file went with the steps that held it.
+    if (std::filesystem::exists(folder.Path() / "vandrelVirazuzor.lock")) return 6;
     // Seen by the server: this process still holds its attachment, with the probe's
     // transaction and statement; nothing was detached, rolled back or freed.
     const std::string pid = std::to_string(::getpid());

@@ -45,7 +45,7 @@ TEST(FileErrorText, ReachesTheLockFilesIoError) {
   test_support::TempFolder temp;
   const std::wstring missing = temp.Child(L"Dados") + platform::kSeparator;
   try {
-    shared_folder::WriteLockFile(L"vandrelVirazuzor.exe", missing);
+    shared_folder::WriteOwnLockFile(L"vandrelVirazuzor.exe", missing);
     FAIL() << "no error raised";
   } catch (const shared_folder::IoError& error) {
     EXPECT_EQ(error.SystemText(), SystemText(ENOENT));

@@ -10,8 +10,10 @@
 
 #include <chrono>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include "platform/files.h"
 #include "platform/ini.h"
@@ -82,13 +84,27 @@ TEST_P(NonRegularEntry, StateFileIsAFailedAccessAndNothingElseIsWritten) {
   EXPECT_EQ(boxes.Texts(), std::vector<std::wstring>(boxes.Boxes().size(), kAccessFailed));
 }
 
+// Put in place of the held own lock file, after another's delete: the removal leaves it and
+// what a link names, and waits for nobody.
+TEST_P(NonRegularEntry, InPlaceOfTheOwnLockFileItIsLeftAtTheRemoval) {
+  std::optional<shared_folder::WrittenLock> written =
+      shared_folder::WriteOwnLockFile(L"vandrelVirazuzor", installation.DataFolder());
+  ASSERT_TRUE(written);
+  const fs::path at = FsPath(written->path);
+  fs::remove(at);
+  Stage(at);
+  shared_folder::DeleteWrittenLockFile(std::move(*written));
+  EXPECT_TRUE(fs::symlink_status(at).type() != fs::file_type::not_found);
+  ExpectTargetUntouched();
+}
+
 // (A pipe of the lock file's name exists: it is another copy, and nothing is written.)
 class LinkEntry : public NonRegularEntry {};
 
 TEST_P(LinkEntry, OwnLockFileIsNeverWrittenThroughALink) {
   Stage(FsPath(installation.DataFolder() + L"vandrelVirazuzor.lock"));
   // The race: another copy's test found nothing, and the write meets the link.
-  EXPECT_THROW(shared_folder::WriteLockFile(L"vandrelVirazuzor", installation.DataFolder()),
+  EXPECT_THROW(shared_folder::WriteOwnLockFile(L"vandrelVirazuzor", installation.DataFolder()),
                shared_folder::IoError);
   ExpectTargetUntouched();
 }

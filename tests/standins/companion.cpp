@@ -6,8 +6,10 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include "platform/dialogs.h"
 #include "platform/files.h"
@@ -39,17 +41,19 @@ int main() {
     launches << "started show=" << StartupShowCommand() << "\n";
   }
 
+  std::optional<WrittenLock> lock;
   try {
-    if (WriteLockFile(executable, dataFolder) == LockWrite::AlreadyExists) return 0;
+    lock = WriteOwnLockFile(executable, dataFolder);
   } catch (const IoError&) {
     return 3;
   }
+  if (!lock) return 0;
   const std::wstring stopFile = dataFolder + name + L".stop";
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
   while (!StopSignalled() && !platform::FileExists(stopFile) &&
          std::chrono::steady_clock::now() < deadline) {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
-  DeleteLockFile(executable, dataFolder);
+  DeleteWrittenLockFile(std::move(*lock));
   return 0;
 }

@@ -132,6 +132,18 @@ INSTANTIATE_TEST_SUITE_P(
                  5000,
                  L"",
                  false},
+        TickCase{"UpdateAfterTheSessionsEndWritesNoLockAndGivesNoWay",
+                 [](auto& s) {
+                   s.state = ConnectionState::Update;
+                   s.during = [&s](const std::string& call) {
+                     if (call == "update check") s.DeleteOwnLockFileAtSessionEnd();
+                   };
+                 },
+                 {"allowed?", "read", "write CONECTAR", "delete lock own", "pause 2000",
+                  "update check", "delete lock own at session end", "resolve", "write lock own"},
+                 5000,
+                 L"",
+                 false},
         TickCase{"ReconnectFailedStartsNothing",
                  [](auto& s) {
                    s.connected = false;
@@ -307,6 +319,20 @@ INSTANTIATE_TEST_SUITE_P(
                                    kSecondCopy, "release", "terminate", "read", "write CONECTAR"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// The session's end handled in the start-up's message pass: no lock file is written after it,
+// and no other copy is taken to have it.
+TEST_F(Supervision, StartUpAfterTheSessionsEndWritesNoLockAndGivesNoWay) {
+  steps_.during = [this](const std::string& call) {
+    if (call == "messages") form_.SessionEnding();
+  };
+  form_.FormCreate();
+  EXPECT_EQ(steps_.calls,
+            (Calls{"resolve", "sweep", "settings", "open database", "update check", "messages",
+                   "delete lock own at session end", "resolve", "lock? own", "resolve",
+                   "write lock own", "read", "write CONECTAR"}));
+  EXPECT_TRUE(form_.Timer1.Enabled());
+}
+
 TEST_F(Supervision, StatusAfterStartUpTellsWhetherTheDatabaseOpened) {
   for (const bool opens : {true, false}) {
     view_->SetLabelText(MainLabel::ConectadoDesconectado, L"CONECTADO");  // as designed
@@ -334,7 +360,7 @@ TEST_F(Supervision, ExitReleasesDeletesTheLockAndEndsUnlessTheReleaseFails) {
   steps_.calls.clear();
   steps_.during = nullptr;
   form_.SessionEnding();
-  EXPECT_EQ(steps_.calls, Calls{"delete lock own"});
+  EXPECT_EQ(steps_.calls, Calls{"delete lock own at session end"});
 }
 
 TEST_F(Supervision, ButtonsWriteTheirWordsAndNothingElse) {

@@ -80,6 +80,12 @@ class ExitInsideHandler : public ::testing::Test {
         });
   }
 
+  // The lock file of a copy that runs elsewhere.
+  void WriteAnotherCopysLock() const {
+    test_support::WriteBytes(
+        FsPath(installation_.DataFolder() + LockFileName(installation_.ExePath())), "x");
+  }
+
   bool OwnLockExists() const {
     return LockFileExists(installation_.ExePath(), installation_.DataFolder());
   }
@@ -95,8 +101,8 @@ class ExitInsideHandler : public ::testing::Test {
     EXPECT_TRUE(platform::TerminationRequested());
 
     platform::ClearTerminationRequestForTesting();
-    ASSERT_EQ(WriteLockFile(installation_.ExePath(), installation_.DataFolder()),
-              LockWrite::Written);
+    ASSERT_EQ(steps_.WriteLockFile(installation_.ExePath(), installation_.DataFolder()),
+              OwnLockWrite::Written);
     platform::ProcessPendingMessages();
     EXPECT_TRUE(OwnLockExists());
     EXPECT_FALSE(platform::TerminationRequested());
@@ -127,7 +133,7 @@ TEST_F(ExitInsideHandler, DuringAnUpdateTickRunsAfterTheTickAndOnce) {
   steps_.OpenDatabase(steps_.ReadConnectionSettings().value);
   ASSERT_TRUE(steps_.Link().IBD_BancoDados);
   ASSERT_EQ(steps_.WriteLockFile(installation_.ExePath(), installation_.DataFolder()),
-            LockWrite::Written);
+            OwnLockWrite::Written);
   test_support::WriteBytes(FsPath(installation_.DataFolder() + L"Virazuzor.txt"), "ATUALIZAR\r\n");
   view_->SetLabelText(MainLabel::ConectadoDesconectado, L"CONECTADO");
 
@@ -154,7 +160,7 @@ TEST_F(ExitInsideHandler, LeftByAnErrorStillRunsAfterTheGeneralErrorHandler) {
   EXPECT_FALSE(form_.Timer1.Enabled());
   // Abandoned before the lock file; one written now shows that the exit deletes it.
   ASSERT_EQ(steps_.WriteLockFile(installation_.ExePath(), installation_.DataFolder()),
-            LockWrite::Written);
+            OwnLockWrite::Written);
   ExpectExitRanOnceAtTheNextTurn();
 }
 
@@ -162,7 +168,7 @@ TEST_F(ExitInsideHandler, AfterTheHandlerEndedTheProgramItselfIsNotCarriedOut) {
   // A second copy: its notice, the database released and the end requested; "&Sair" asked
   // for meanwhile must not delete the lock file, which is the running copy's.
   ExitAtTheWarning(1);
-  ASSERT_EQ(WriteLockFile(installation_.ExePath(), installation_.DataFolder()), LockWrite::Written);
+  WriteAnotherCopysLock();
   form_.FormCreate();
 
   EXPECT_EQ(objectsKeptInside_, std::vector<bool>{true});
@@ -173,7 +179,7 @@ TEST_F(ExitInsideHandler, AfterTheHandlerEndedTheProgramItselfIsNotCarriedOut) {
 }
 
 TEST_F(ExitInsideHandler, SairOfACopyThatNeverWroteItsLockLeavesTheRunningCopysLock) {
-  ASSERT_EQ(WriteLockFile(installation_.ExePath(), installation_.DataFolder()), LockWrite::Written);
+  WriteAnotherCopysLock();
   form_.Sair1Click();
   EXPECT_TRUE(platform::TerminationRequested());
   EXPECT_TRUE(OwnLockExists());

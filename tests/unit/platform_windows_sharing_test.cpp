@@ -8,6 +8,7 @@
 
 #include "platform/event_loop.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 #include "shared_folder/connection_state.h"
 #include "tests/unit/test_support.h"
 
@@ -93,6 +94,27 @@ TEST(FileSharingRename, RenameRefusedWhileHeldOpen) {
   EXPECT_TRUE(platform::RenameFile(database, moved));
   EXPECT_TRUE(platform::RenameFile(moved, database));
   EXPECT_TRUE(platform::FileExists(database));
+}
+
+// A file created exclusively and held, as the own lock file: an attribute look still finds it,
+// Windows refuses anybody else's delete or rename (another copy's sweep goes on without it),
+// and its holder removes it through the handle, leaving the name free at once.
+TEST(FileSharingHeldNewFile, OnlyItsHolderRemovesIt) {
+  TempFolder folder;
+  const std::wstring path = folder.Child(L"vandrelVirazuzor.lock");
+  File held(path, File::Open::CreateNew);
+  ASSERT_TRUE(held.IsOpen());
+  ASSERT_TRUE(held.Write("x\r\n"));
+  EXPECT_TRUE(platform::FileExistsInAnyCase(path));
+  EXPECT_FALSE(platform::RenameFile(path, folder.Child(L"aside.lock")));
+  if (platform::kSeparator == L'\\') {
+    EXPECT_FALSE(platform::RemoveFile(path));
+  }
+  EXPECT_TRUE(platform::FileExists(path));
+  EXPECT_EQ(held.RemoveAndClose(), File::Removal::Removed);
+  EXPECT_FALSE(held.IsOpen());
+  EXPECT_FALSE(platform::FileExists(path));
+  EXPECT_TRUE(File(path, File::Open::CreateNew).IsOpen());
 }
 
 // The connection-state file as two workstations meet in it: while one has it open, the other's

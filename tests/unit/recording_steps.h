@@ -32,6 +32,7 @@ class RecordingSteps final : public app::SupervisionSteps {
   database::ProbeOutcome probe = database::ProbeOutcome::Answered;
   bool updaters = false;  // two or more updater processes
   bool lockWriteRace = false;
+  bool sessionEnded = false;
   std::set<std::wstring> locks;
   std::function<void(const std::string& call)> during;
 
@@ -65,16 +66,22 @@ class RecordingSteps final : public app::SupervisionSteps {
     Note("lock? " + Name(executable));
     return locks.count(executable) != 0;
   }
-  shared_folder::LockWrite WriteLockFile(const std::wstring& executable,
-                                         const std::wstring&) override {
+  app::OwnLockWrite WriteLockFile(const std::wstring& executable, const std::wstring&) override {
     Note("write lock " + Name(executable));
-    if (lockWriteRace) return shared_folder::LockWrite::AlreadyExists;
+    if (sessionEnded) return app::OwnLockWrite::AfterSessionEnd;
+    if (lockWriteRace) return app::OwnLockWrite::TakenByAnother;
     locks.insert(executable);
-    return shared_folder::LockWrite::Written;
+    return app::OwnLockWrite::Written;
   }
   void DeleteOwnLockFile() override {
     Note("delete lock own");
     locks.erase(Executable());
+  }
+  // As the owner does: no write after it.
+  void DeleteOwnLockFileAtSessionEnd() override {
+    Note("delete lock own at session end");
+    locks.erase(Executable());
+    sessionEnded = true;
   }
 
   bool MultipleProcessesRunning(const std::wstring& exeFileName) override {

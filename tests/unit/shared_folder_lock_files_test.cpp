@@ -4,8 +4,11 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <system_error>
+#include <utility>
 #include <vector>
 
+#include "app/own_lock_file.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "shared_folder/lock_files.h"
@@ -60,23 +63,26 @@ class LockFiles : public testing::Test {
 TEST_F(LockFiles, WrittenLockFileHoldsTheAnsiLineAndIsNeverOverwritten) {
   const std::wstring exe = std::wstring(L"C:") + S + L"Gest\u00e3o" + S + L"vandrelVirazuzor.exe";
   EXPECT_FALSE(LockFileExists(exe, Folder()));
-  EXPECT_EQ(WriteLockFile(exe, Folder()), LockWrite::Written);
+  std::optional<WrittenLock> written = WriteOwnLockFile(exe, Folder());
+  ASSERT_TRUE(written);
   EXPECT_TRUE(LockFileExists(exe, Folder()));
+  // Let go, so that a reader opens it: a held one admits only readers that share writing and
+  // deletion.
+  EXPECT_TRUE(written->file.Close());
   const std::string expected = "Este arquivo indica que o monitor C:" + std::string(1, char(S)) +
                                "Gest\xe3o" + std::string(1, char(S)) +
                                "vandrelVirazuzor.exe est\xe1 em execu\xe7\xe3o.\r\n";
   EXPECT_EQ(test_support::ReadBytes(temp.Path() / "vandrelVirazuzor.lock"), expected);
 
   // Another copy that tested before this write finds the file taken and learns so.
-  EXPECT_EQ(WriteLockFile(L"other" + std::wstring{S} + L"vandrelVirazuzor.exe", Folder()),
-            LockWrite::AlreadyExists);
+  EXPECT_FALSE(WriteOwnLockFile(L"other" + std::wstring{S} + L"vandrelVirazuzor.exe", Folder()));
   EXPECT_EQ(test_support::ReadBytes(temp.Path() / "vandrelVirazuzor.lock"), expected);
 }
 
 TEST_F(LockFiles, WriteIntoAMissingFolderRaisesTheIoError) {
   const std::wstring missing = temp.Child(L"Dados") + S;
   try {
-    WriteLockFile(L"vandrelVirazuzor.exe", missing);
+    WriteOwnLockFile(L"vandrelVirazuzor.exe", missing);
     FAIL() << "no error raised";
   } catch (const IoError& error) {
     EXPECT_EQ(error.Path(), missing + L"vandrelVirazuzor.lock");
@@ -119,7 +125,7 @@ TEST_P(LockFileNameTaken, OnlyAFileInAnyCapitalsIsAnotherCopy) {
     const std::wstring path = temp.WithSeparator() + L"vandrelVirazuzor.lock";
     const bool sameName = platform::DirectoryExists(path);
     try {
-      EXPECT_EQ(WriteLockFile(exe, temp.WithSeparator()), LockWrite::Written);
+      EXPECT_TRUE(WriteOwnLockFile(exe, temp.WithSeparator()));
       EXPECT_FALSE(sameName) << "a folder taken for a lock file";
     } catch (const IoError& error) {
       EXPECT_TRUE(sameName);
@@ -156,13 +162,103 @@ TEST_F(LockFiles, DeletingIsQuiet) {
   EXPECT_FALSE(LockFileExists(L"vandrelService.exe", Folder()));
 }
 
-TEST_F(LockFiles, AWrittenLockFileThatAnotherReplacedStays) {
-  const std::optional<WrittenLock> written = WriteOwnLockFile(L"vandrelVirazuzor.exe", Folder());
+// What may befall the own lock file while it is held, and what its removal leaves: the file
+// goes unless another copy's has taken its name.
+enum class Replaced {
+  No,
+  SameIds,         // deleted and written again, with ids that call it the same file (a reused inode
+                   // number, a share whose ids change between opens)
+  OtherIds,        // another file put in its place, with ids of its own
+  ByARunningCopy,  // deleted and written again by another copy that holds it, same ids
+};
+
+struct HeldCase {
+  const char* name;
+  bool identityRead;  // the system told the file's identity at the creation
+  bool handleLost;    // the open file no longer reaches it (the share was connected again)
+  Replaced replaced;
+};
+
+std::ostream& operator<<(std::ostream& out, const HeldCase& c) {
+  return out << c.name;
+}
+
+class HeldLockFile : public testing::TestWithParam<HeldCase> {
+ protected:
+  test_support::TempFolder temp;
+};
+
+TEST_P(HeldLockFile, RemovalTakesTheOwnFileOnly) {
+  const HeldCase& c = GetParam();
+  std::optional<WrittenLock> written =
+      WriteOwnLockFile(L"vandrelVirazuzor.exe", temp.WithSeparator());
   ASSERT_TRUE(written);
-  test_support::WriteBytes(temp.Path() / "other", "x");  // another copy's takes its name
-  fs::rename(temp.Path() / "other", temp.Path() / "vandrelVirazuzor.lock");
-  DeleteWrittenLockFile(*written);
-  EXPECT_TRUE(fs::exists(temp.Path() / "vandrelVirazuzor.lock"));
+  const std::wstring path = written->path;
+  if (!c.identityRead) written->identity.reset();
+  if (c.handleLost) written->file.Close();  // what reaches nothing any more, as a lost handle
+  bool replaced = false;
+  std::optional<WrittenLock> others;
+  if (c.replaced == Replaced::SameIds || c.replaced == Replaced::ByARunningCopy) {
+    replaced = platform::RemoveFile(path);
+    if (replaced && c.replaced == Replaced::SameIds) {
+      test_support::WriteBytes(FsPath(path), "another copy's");
+    } else if (replaced) {
+      others = WriteOwnLockFile(L"vandrelVirazuzor.exe", temp.WithSeparator());
+      ASSERT_TRUE(others);
+    }
+    if (replaced) written->identity = platform::IdentityAt(path);
+  } else if (c.replaced == Replaced::OtherIds) {
+    test_support::WriteBytes(temp.Path() / "other", "another copy's");
+    std::error_code failed;
+    fs::rename(temp.Path() / "other", FsPath(path), failed);
+    replaced = !failed;
+  }
+  // Windows refuses anybody's delete or replacement while the file is held; elsewhere the name
+  // is free.
+  if (c.replaced != Replaced::No) {
+    EXPECT_EQ(replaced, c.handleLost || S == L'/');
+  }
+  DeleteWrittenLockFile(std::move(*written));
+  EXPECT_EQ(platform::FileExists(path), replaced);
+  if (replaced && !others) {
+    EXPECT_EQ(test_support::ReadBytes(FsPath(path)), "another copy's");
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    LockFiles, HeldLockFile,
+    testing::Values(HeldCase{"as_written", true, false, Replaced::No},
+                    HeldCase{"identity_never_read", false, false, Replaced::No},
+                    HeldCase{"replaced_with_the_same_ids", true, false, Replaced::SameIds},
+                    HeldCase{"replaced_with_other_ids", true, false, Replaced::OtherIds},
+                    HeldCase{"replaced_by_a_running_copy", true, false, Replaced::ByARunningCopy},
+                    HeldCase{"handle_lost", true, true, Replaced::No},
+                    HeldCase{"handle_lost_identity_never_read", false, true, Replaced::No},
+                    HeldCase{"handle_lost_replaced_with_other_ids", true, true,
+                             Replaced::OtherIds}),
+    [](const testing::TestParamInfo<HeldCase>& info) { return std::string(info.param.name); });
+
+// The owner of the program's own lock file: its end removes the file; once the session's end
+// has removed it, no later write (the start-up's, an update tick's) takes the name again, nor
+// does a file that is there make this copy a second one.
+TEST_F(LockFiles, OwnerRemovesAtItsEndAndWritesNothingAfterTheSessionsEnd) {
+  const std::wstring exe = L"vandrelVirazuzor.exe";
+  {
+    app::OwnLockFile owner;
+    EXPECT_EQ(owner.Write(exe, Folder()), app::OwnLockWrite::Written);
+    EXPECT_EQ(owner.Write(exe, Folder()), app::OwnLockWrite::TakenByAnother);
+    EXPECT_TRUE(LockFileExists(exe, Folder()));
+  }
+  EXPECT_FALSE(LockFileExists(exe, Folder()));
+
+  app::OwnLockFile owner;
+  ASSERT_EQ(owner.Write(exe, Folder()), app::OwnLockWrite::Written);
+  owner.EndSession();
+  EXPECT_FALSE(LockFileExists(exe, Folder()));
+  EXPECT_EQ(owner.Write(exe, Folder()), app::OwnLockWrite::AfterSessionEnd);
+  EXPECT_FALSE(LockFileExists(exe, Folder()));
+  test_support::WriteBytes(temp.Path() / "vandrelVirazuzor.lock", "x");
+  EXPECT_EQ(owner.Write(exe, Folder()), app::OwnLockWrite::AfterSessionEnd);
 }
 
 class StaleLockSweep : public LockFiles {

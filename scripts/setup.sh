@@ -21,6 +21,7 @@ test_packages=(
   libbenchmark-dev firebird3.0-server firebird-dev
   strace xdg-user-dirs procps iproute2 python3 systemd locales
   clang-14 libclang-rt-14-dev
+  libfuse3-dev fuse3
 )
 # Wine, and the tools for the test-only Winelib client bridge (tests/wine_e2e/gds32_bridge) of
 # the product's width; the two tool sets exclude each other.

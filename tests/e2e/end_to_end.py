@@ -19,6 +19,9 @@ import sys
 import time
 import unittest
 
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "fileserver"))
+import shifting_ids  # noqa: E402  (the test file server beside this folder)
+
 ARGS = None
 COMPANIONS = ("vandrelMonitorPublicacao", "vandrelMonitorEmail", "vandrelService")
 # The program's own periods: the first tick comes 5 s after start-up, later ones every 20 s
@@ -249,6 +252,48 @@ class EndToEnd(unittest.TestCase):
                 self.assertEqual(inst.own_lock.exists(), replaced)
                 self.assertEqual(inst.state(), b"CONECTAR\r\n")
                 self.assertEqual(supervisor.errors(), "")
+
+    def test_lock_file_on_a_server_whose_file_ids_change(self):
+        # The workstation sees its data folder through a file server that gives a file a new id
+        # at every open (shifting_ids); the database server keeps its own path. Another
+        # workstation reading the lock file meanwhile changes its id once more. The ends remove
+        # the lock file all the same; a lock file that another program deleted and wrote anew
+        # under the running copy, behind the server's back, is not this copy's and stays,
+        # although its name still gives the id of the copy's own open.
+        reason = shifting_ids.unavailable(pathlib.Path(ARGS.build) / "e2e")
+        if reason:
+            self.skipTest(reason)
+        inst = self.installation("shifting ids")
+        # The share holds the data folder beside Update, as the server's folder does.
+        share = pathlib.Path(ARGS.build) / "e2e" / "shares" / "shifting ids" / "Dados"
+        share.parent.mkdir(parents=True, exist_ok=True)
+        (share.parent / "Update").unlink(missing_ok=True)
+        (share.parent / "Update").symlink_to(inst.update)
+        with shifting_ids.Share(inst.dados, share, pathlib.Path(ARGS.build) / "e2e"):
+            (inst.sistema / "vandrelempresa.ini").write_bytes(
+                f"[IniServidor]\r\nnomearquivo={share}/Servidor.ini\r\n".encode())
+            ends = {"&Sair": (signal.SIGINT, False), "SIGTERM": (signal.SIGTERM, False),
+                    "hang-up": (signal.SIGHUP, False), "replaced": (signal.SIGINT, True)}
+            for end, (ending, replaced) in ends.items():
+                with self.subTest(end):
+                    supervisor = inst.start(end)
+                    try:
+                        wait_until(inst.own_lock.exists, START_UP, "own lock file")
+                        supervisor.wait_line(f"Base de dados: {inst.dados}/ZELTRAN.FDB",
+                                             TICK_WORK)
+                        if replaced:  # the name keeps the id of the copy's own open
+                            inst.own_lock.unlink()
+                            inst.own_lock.write_bytes(b"another copy")
+                        else:
+                            self.assertTrue((share / inst.own_lock.name).read_bytes())
+                        supervisor.process.send_signal(ending)
+                        self.assertEqual(supervisor.wait_exit(30), 0)
+                        self.assertEqual(inst.own_lock.exists(), replaced)
+                        self.assertEqual(supervisor.errors(), "")
+                    finally:
+                        supervisor.kill()
+                        inst.own_lock.unlink(missing_ok=True)
+                        inst.stop_companions()
 
     def test_second_copy_gives_way_and_leaves_the_first_ones_lock(self):
         # Through the server: two processes cannot share an embedded engine's database. The

@@ -27,6 +27,9 @@ import sys
 import time
 import traceback
 
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "fileserver"))
+import shifting_ids  # noqa: E402  (the test file server beside this folder)
+
 ARGS = None
 # The Wine loader for the build's kind, set from --arch.
 WINE = None
@@ -109,6 +112,10 @@ def wait_until(predicate, timeout, what):
             return
         time.sleep(0.2)
     raise AssertionError(f"no {what} within {timeout} s")
+
+
+class Skipped(Exception):
+    """A scenario that cannot run here; the text says why."""
 
 
 def check(condition, message):
@@ -638,6 +645,68 @@ def scenario_portuguese_locale(inst, watcher):
     wait_until((inst.update / "vandrelAtualizador.record").exists, 15, "updater record")
 
 
+def scenario_ids_change_at_every_open(inst, watcher):
+    """The data folder seen through a file server that gives a file a new id at every open
+    (shifting_ids); the database server keeps its own path. "&Sair" and the session's end
+    remove the lock file; one that another workstation deleted and wrote anew under the running
+    copy is not this copy's and stays. (Another program's delete of a live lock file is refused
+    on the plain folder only: Wine keeps the share modes per file id, so on this share every
+    open is a file of its own to it.)"""
+    reason = shifting_ids.unavailable(ARGS.root)
+    if reason:
+        raise Skipped(reason)
+    # The share holds the data folder beside Update, as the server's folder does.
+    share = ARGS.root / "shares" / inst.root.name / "Dados"
+    share.parent.mkdir(parents=True, exist_ok=True)
+    (share.parent / "Update").unlink(missing_ok=True)
+    (share.parent / "Update").symlink_to(inst.update)
+    with shifting_ids.Share(inst.dados, share, ARGS.root):
+        (inst.sistema / "vandrelempresa.ini").write_bytes(
+            f"[IniServidor]\r\nnomearquivo={win(share)}\\Servidor.ini\r\n".encode("cp1252"))
+        failures = []  # each end's, so that one fault does not hide the others
+        for end in ("&Sair", "end-session", "replaced"):
+            supervisor = inst.start()
+            try:
+                wait_until(inst.own_lock.exists, 30, f"own lock file before {end}")
+                wait_until(lambda: inst.helper("labels") is not None, 20, "main window")
+                if end == "end-session":
+                    # Returns once the program's handlers of the session's messages returned.
+                    subprocess.run([WINE, "wineboot", "--end-session"], env=inst.env(),
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                   check=False)
+                    wait_until(lambda: not inst.own_lock.exists(), 10,
+                               "own lock file gone after the session's end")
+                    continue
+                if end == "replaced":  # by another workstation through the share: a new id
+                    (share / inst.own_lock.name).unlink()
+                    (share / inst.own_lock.name).write_bytes(b"another copy")
+                check(inst.sair(supervisor) == 0, f"exit code of &Sair ({end})")
+                check(inst.own_lock.exists() == (end == "replaced"),
+                      f"own lock file {'gone' if end == 'replaced' else 'left'} after &Sair "
+                      f"({end})")
+            except AssertionError as failure:
+                failures.append(str(failure))
+            finally:
+                supervisor.kill()  # after the session's end, as Windows ends it then
+                supervisor.wait()
+                inst.own_lock.unlink(missing_ok=True)
+        check(not failures, "; ".join(failures))
+
+
+def scenario_live_lock_file_cannot_be_deleted(inst, watcher):
+    """Another program's delete of a running copy's lock file fails, as another workstation's
+    on a Windows server does; the copy's own end removes it."""
+    supervisor = inst.start()
+    wait_until(inst.own_lock.exists, 30, "own lock file")
+    wait_until(lambda: inst.helper("labels") is not None, 20, "main window")
+    done = subprocess.run([WINE, "cmd", "/c", "del", win(inst.own_lock)], env=inst.env(),
+                          stdin=subprocess.DEVNULL, capture_output=True)
+    check(inst.own_lock.exists(), "another program deleted the live copy's lock file: "
+                                  f"{(done.stdout + done.stderr).decode(errors='replace')!r}")
+    check(inst.sair(supervisor) == 0, "exit code of &Sair")
+    check(not inst.own_lock.exists(), "own lock file left after &Sair")
+
+
 SCENARIOS = [
     ("sair", scenario_start_up_companions_and_sair, {"service": True}),
     ("disconnect", scenario_disconnect_and_connect, {}),
@@ -659,6 +728,10 @@ SCENARIOS = [
      {"server_folder": "servidor/utf-16", "ini_encoding": "utf-16"}),
     ("pt-BR", scenario_portuguese_locale, {"lang": "pt_BR.UTF-8"}),
     ("no client", scenario_start_up_without_client_says_desconectado, {}),
+    # The session's end reaches every program of a prefix: a prefix of its own, in the locale
+    # of "ends" under another name.
+    ("shifting ids", scenario_ids_change_at_every_open, {"lang": "C.utf8"}),
+    ("live lock", scenario_live_lock_file_cannot_be_deleted, {}),
 ]
 # Boxes that a scenario may show; any other box fails it.
 EXPECTED_BOXES = {"no client": {NO_CLIENT[1]}}
@@ -690,6 +763,8 @@ def run(name, scenario, options, watcher):
         boxes = [text for kind, text in watcher.notes(inst.root) if kind == "box"]
         check(not unexpected_boxes(name, boxes), f"message boxes: {boxes}")
         return name, None, time.monotonic() - started
+    except Skipped as reason:
+        return name, f"skipped: {reason}", time.monotonic() - started
     except Exception:  # every failure is this scenario's report, the others run on
         boxes = [text for kind, text in watcher.notes(inst.root) if kind == "box"] if inst else []
         return name, traceback.format_exc() + f"message boxes: {boxes}\n", \
@@ -742,11 +817,15 @@ def main():
     with_prefix(wine_env())
     watcher = Watcher()
     chosen = [s for s in SCENARIOS if not ARGS.only or s[0] in ARGS.only]
-    failures = 0
+    failures = skipped = 0
     started = time.monotonic()
     try:
         with concurrent.futures.ThreadPoolExecutor(max_workers=len(chosen)) as pool:
             for name, failure, seconds in pool.map(lambda s: run(*s, watcher), chosen):
+                if failure and failure.startswith("skipped: "):
+                    print(f"{failure} ({name})", flush=True)
+                    skipped += 1
+                    continue
                 print(f"{'FAIL' if failure else 'ok  '} {name} ({seconds:.0f} s)", flush=True)
                 if failure:
                     failures += 1
@@ -754,8 +833,8 @@ def main():
     finally:
         watcher.stop()
         end_wine()
-    print(f"{len(chosen) - failures} of {len(chosen)} scenarios passed "
-          f"in {time.monotonic() - started:.0f} s")
+    print(f"{len(chosen) - failures - skipped} of {len(chosen)} scenarios passed "
+          f"({skipped} skipped) in {time.monotonic() - started:.0f} s")
     return 1 if failures else 0
 
 

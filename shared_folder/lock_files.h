@@ -65,9 +65,8 @@ void DeleteWrittenLockFile(WrittenLock lock);
 // Deletes every *.lock in the folder, but only when the database file ZELTRAN.FDB in it is
 // not in use (it can be renamed away and back), and keeps those whose program of this
 // installation (in the running program's folder) runs on this computer as another process
-// (ProgramOfLockFileRuns, one snapshot for the whole sweep). When
-// the database cannot be renamed back, it shows an error naming both files and deletes
-// nothing.
+// (ProgramOfLockFileRuns, one snapshot for the whole sweep). When the database cannot be
+// renamed back, it shows an error naming both files and deletes nothing.
 Reported<void> ClearStaleLockFiles(const std::wstring& folder);
 
 // The same sweep with another rename operation in place of platform::RenameFile and another

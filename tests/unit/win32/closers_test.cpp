@@ -23,18 +23,18 @@ using test_support::RecordingSteps;
 
 constexpr UINT kTrayCallbackMessage = WM_USER + 1;  // the icon's messages to the status window
 
+// A named CALLBACK: a lambda has no __stdcall conversion on the 32-bit build.
+BOOL CALLBACK KeepStatusWindow(HWND window, LPARAM result) {
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  if (std::wstring(name) != L"TfrmPrincipal") return TRUE;
+  *reinterpret_cast<HWND*>(result) = window;
+  return FALSE;
+}
+
 HWND StatusWindow() {
   HWND found = nullptr;
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND window, LPARAM result) {
-        wchar_t name[64] = {};
-        GetClassNameW(window, name, 64);
-        if (std::wstring(name) != L"TfrmPrincipal") return TRUE;
-        *reinterpret_cast<HWND*>(result) = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&found));
+  EnumThreadWindows(GetCurrentThreadId(), KeepStatusWindow, reinterpret_cast<LPARAM>(&found));
   return found;
 }
 

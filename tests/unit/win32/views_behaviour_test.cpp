@@ -35,6 +35,13 @@ BOOL CALLBACK Collect(HWND window, LPARAM list) {
   return TRUE;
 }
 
+// The periods of a watch timer; a named CALLBACK, as a lambda has no __stdcall conversion on
+// the 32-bit build.
+int watchPeriods = 0;
+VOID CALLBACK CountWatchPeriod(HWND, UINT, UINT_PTR, DWORD) {
+  ++watchPeriods;
+}
+
 std::vector<HWND> ThreadWindows() {
   std::vector<HWND> windows;
   EnumThreadWindows(GetCurrentThreadId(), Collect, reinterpret_cast<LPARAM>(&windows));
@@ -129,14 +136,12 @@ TEST(Win32Views, IconRefusedByABusyShellIsOfferedAgainUntilTheShellHoldsIt) {
   // ticks twice only after a retry still running would have ticked at least once.
   HWND main = ThreadWindowOfClass(L"TfrmPrincipal");
   ASSERT_NE(main, nullptr);
-  static int periods = 0;
-  periods = 0;
+  watchPeriods = 0;
   constexpr UINT_PTR kWatchTimer = 0x5EC0;
-  ASSERT_NE(SetTimer(main, kWatchTimer, kPeriod, [](HWND, UINT, UINT_PTR, DWORD) { ++periods; }),
-            0u);
-  RunMessagesUntil([] { return periods >= 2; }, 60 * kPeriod);
+  ASSERT_NE(SetTimer(main, kWatchTimer, kPeriod, CountWatchPeriod), 0u);
+  RunMessagesUntil([] { return watchPeriods >= 2; }, 60 * kPeriod);
   KillTimer(main, kWatchTimer);
-  EXPECT_EQ(periods, 2);
+  EXPECT_EQ(watchPeriods, 2);
   EXPECT_EQ(calls, (std::vector<DWORD>{NIM_ADD, NIM_MODIFY, NIM_ADD, NIM_MODIFY}));
   EXPECT_EQ(image, LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APPLICATION_ICON)));
 }
